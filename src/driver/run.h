@@ -1,0 +1,11 @@
+// driver/run.h: the whole run of the compiler, start-up to exit status.
+#pragma once
+
+class QCoreApplication;
+
+// Installs the translators found under $TARVELODIR/lib/locale; returns 0, or 1 after
+// printing a fatal set-up message (the caller then exits with 1).
+int setup_translation(QCoreApplication& app);
+
+// Runs every phase and returns the exit status: 0, -1 (errors) or 1 (set-up).
+int run(QCoreApplication& app, int argc, char** argv);

@@ -1,0 +1,35 @@
+// fi/files.h: one FileRecord per script opened, numbered from 1 in opening order,
+// with the names of its two listing files and their shared checksum pair.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+
+struct FileRecord {
+    const char* tsf_name = nullptr;  // interned "<file><nn>.tsf"
+    FILE* tsf_file = nullptr;        // open only while the listings are written
+    const char* ots_name = nullptr;  // interned "<file><nn>.ots"
+    FILE* ots_file = nullptr;
+    int file_no = 0;                 // equals file_no of every component read from it
+    std::uint32_t sum_a = 0;         // checksum sum S; the printed 31-bit value once final
+    std::uint32_t sum_b = 0;         // checksum xor X; likewise
+    const char* file = nullptr;      // interned base name with extension
+    const char* dir = nullptr;       // interned absolute directory ending with a separator
+    std::time_t mtime = 0;           // script's modification time when opened
+    FileRecord* next = nullptr;
+};
+
+struct SourceFile {
+    const char* name = nullptr;  // interned copy of the command-line argument
+    SourceFile* next = nullptr;
+};
+
+// Appends a record to options' file_table (listing names made with numbered_name);
+// nullptr when memory runs out (the table is then unchanged). Also indexes it by number.
+FileRecord* add_file_record(int file_no, const char* dir, const char* file, std::time_t mtime);
+
+// The first record with that number, in O(1); nullptr when there is none.
+FileRecord* find_file_record(int file_no);
+
+// Appends an interned copy of `name` to options' source_files; nullptr on memory failure.
+SourceFile* append_source_file(const char* name);

@@ -1,0 +1,141 @@
+// tests/support/test_support.cpp: shared test aids (see test_support.h).
+#include "support/test_support.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <poll.h>
+#include <sstream>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "driver/options.h"
+#include "errors/report.h"
+#include "fi/names.h"
+#include "reader/parser.h"
+
+RunState::RunState() {
+    error_count = 0;
+    otd_file_count = 0;
+    next_component_id = 2;
+    current_file_number = 1;
+    clear_name_table();
+    set_output_capture(&diagnostics);
+    create_options();
+    clear_pools();
+    root = create_root();
+}
+
+RunState::~RunState() {
+    free_components(root);
+    free_segment_pool();
+    free_param_pool();
+    if (the_options)
+        release_options(the_options);
+    free_name_table();
+    set_output_capture(nullptr);
+}
+
+TempDir::TempDir() {
+    char pattern[] = "/tmp/vextest.XXXXXX";
+    if (!mkdtemp(pattern))
+        throw std::runtime_error("mkdtemp failed");
+    path = pattern;
+    previous = std::filesystem::current_path().string();
+    std::filesystem::current_path(path);
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::current_path(previous, ec);
+    // Restore write permission so read-only test files can be removed.
+    for (auto& entry : std::filesystem::recursive_directory_iterator(path, ec))
+        std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(path, ec);
+}
+
+void TempDir::write(const std::string& name, const std::string& bytes) const {
+    std::filesystem::path p = std::filesystem::path(path) / name;
+    std::filesystem::create_directories(p.parent_path());
+    std::ofstream f(p, std::ios::binary);
+    f << bytes;
+}
+
+std::string TempDir::read(const std::string& name) const {
+    std::ifstream f(std::filesystem::path(path) / name, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+bool TempDir::exists(const std::string& name) const {
+    return std::filesystem::exists(std::filesystem::path(path) / name);
+}
+
+static void drain(int out_fd, int err_fd, ProcessResult& r) {
+    pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
+    int open_count = 2;
+    char buf[65536];
+    while (open_count > 0) {
+        if (poll(fds, 2, -1) < 0 && errno != EINTR)
+            break;
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
+                continue;
+            ssize_t n = read(fds[i].fd, buf, sizeof buf);
+            if (n <= 0) {
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                --open_count;
+            } else {
+                (i == 0 ? r.out : r.err).append(buf, static_cast<size_t>(n));
+            }
+        }
+    }
+}
+
+ProcessResult run_vexprepro(const std::vector<std::string>& args, const std::string& cwd,
+                            const char* tarvelodir, const std::vector<std::string>& extra_env) {
+    int out_pipe[2], err_pipe[2];
+    if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0)
+        throw std::runtime_error("pipe failed");
+    std::string binary = VEX_BINARY;
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(out_pipe[1], 1);
+        dup2(err_pipe[1], 2);
+        close(out_pipe[0]);
+        close(err_pipe[0]);
+        int devnull = open("/dev/null", O_RDONLY);
+        dup2(devnull, 0);
+        if (chdir(cwd.c_str()) != 0)
+            _exit(127);
+        if (tarvelodir && !*tarvelodir)
+            unsetenv("TARVELODIR");
+        else if (tarvelodir)
+            setenv("TARVELODIR", tarvelodir, 1);
+        for (const std::string& e : extra_env)
+            putenv(strdup(e.c_str()));
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(binary.c_str()));
+        for (const std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(binary.c_str(), argv.data());
+        _exit(127);
+    }
+    close(out_pipe[1]);
+    close(err_pipe[1]);
+    ProcessResult r;
+    drain(out_pipe[0], err_pipe[0], r);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return r;
+}

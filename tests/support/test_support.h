@@ -1,0 +1,40 @@
+// tests/support/test_support.h: shared test aids: a fresh run state per test,
+// captured diagnostics, temporary directories and running the real binary.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "fi/component.h"
+
+// Resets every process-wide state (error_count, name table, options, counters, pools)
+// as the driver does at start-up, and captures diagnostics into `diagnostics`.
+struct RunState {
+    RunState();
+    ~RunState();
+    std::string diagnostics;  // everything report_error/print_text wrote
+    Component* root = nullptr;
+};
+
+// A fresh temporary directory, removed with its contents at destruction; the process's
+// current directory is moved into it while the object lives (and restored after).
+struct TempDir {
+    TempDir();
+    ~TempDir();
+    std::string path;      // absolute, no trailing separator
+    std::string previous;  // the current directory before
+    void write(const std::string& name, const std::string& bytes) const;
+    std::string read(const std::string& name) const;
+    bool exists(const std::string& name) const;
+};
+
+struct ProcessResult {
+    int status = 0;        // exit status as the shell sees it (0..255)
+    std::string err;       // standard error
+    std::string out;       // standard output
+};
+
+// Runs the built vexprepro with `args` in `cwd`; TARVELODIR is the staged install
+// unless `tarvelodir` is given ("" unsets it). Extra environment as "NAME=value".
+ProcessResult run_vexprepro(const std::vector<std::string>& args, const std::string& cwd,
+                            const char* tarvelodir = nullptr,
+                            const std::vector<std::string>& extra_env = {});
