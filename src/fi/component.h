@@ -184,7 +184,17 @@ void clear_pools();
 void free_segment_pool();
 void free_param_pool();
 
-// Test aid: one line per component, indented two blanks per level:
-// "<KIND NAME> '<name>' id=<id> lines=<first>-<last> depth=<depth>" plus detail
-// summaries (base=, path=, params=, resolved=...). Exact format in component.cpp.
+// Test aid: the tree below `root` (the root itself is not printed), one line per
+// component in pre-order, indented two blanks per level (children of the root at 0):
+//   <kind_name> '<name or ->' #<id> L<first_line>-<last_line> d<depth>[ details]
+// details, each only when set, in this order:
+//   TEST CLASS: formals=(x,y) base=A(1,2) base->#<id>
+//   PROC, PROPERTY: formals=(a,b)        PRINT: actuals=(a,b)
+//   CALL: actuals=(1,2) ->#<id>          CHECK PROPERTY: label="L" actuals=(1) ->#<id>
+//   CHECK: label="L" expr="x>0"          CHECK STUB: ->#<id>
+//   ON ERROR: action=CONTINUE|EXIT|BYPASS target=X ->#<id>
+//   RUN ELEMENT: path=C(1).T ->#<id>     STUB: signature="int f(int)"
+//   TRANSITION: from=S1 to=S2 ->#<id>,#<id>
+// A parameter list prints as "(" items joined by "," ")"; texts are printed as stored.
+// Each line ends with "\n".
 std::string dump_tree(const Component* root);
