@@ -19,3 +19,11 @@ Component* find_stub(Component* check_stub);
 Component* find_bypass_target(Component* on_error, const char* name);
 Component* find_state(Component* transition, const char* name);
 int check_inheritance_cycle(Component* test_class);
+
+// Lookups (twins, find_in_scope, stubs, states) made while a session is open share
+// per-block indexes instead of scanning siblings; check_components opens its own.
+// Open one around many such calls made elsewhere (the indexes follow children
+// appended at the end of a block meanwhile; nothing may be unlinked or freed).
+// Sessions nest; outside any session every lookup is a plain scan.
+void begin_lookup_session();
+void end_lookup_session();
