@@ -2,6 +2,7 @@
 // in one walk of the tree, guarded by one checksum pair per script.
 #pragma once
 #include <ctime>
+#include <string>
 #include <string_view>
 
 #include "fi/component.h"
@@ -19,3 +20,8 @@ int write_listing_records(Component* first);
 
 // Adds `text` to the record's checksum and writes it to the .ots file.
 void ots_write(FileRecord* record, std::string_view text);
+
+// Numeric fields of listing records: "%lxh" (lower-case hexadecimal, no leading zeros,
+// then 'h') and "%lu".
+std::string hex_field(unsigned long value);
+std::string decimal_field(unsigned long value);

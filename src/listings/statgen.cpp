@@ -1,0 +1,181 @@
+// listings/statgen.cpp: creates the .tsf and .ots listings of every script, walks the
+// tree once writing each component's records to its own script's listings, and ends
+// both files with the checksum pair they share. A listing that cannot be created stops
+// the phase at once (message 43); a write error shows when the files are closed.
+#include "listings/statgen.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+
+#include "driver/options.h"
+#include "errors/report.h"
+#include "listings/otsgen.h"
+#include "listings/tsfgen.h"
+
+namespace {
+
+constexpr std::uint32_t PRINTED_MASK = 0x7FFFFFFFu;  // the pair is shown and kept in 31 bits
+
+// Kinds that have no listing record and are passed over without a word.
+constexpr int SILENT_KINDS[] = {
+    KIND_ROOT, KIND_INCLUDE, KIND_THREE_POINTS, KIND_CPP_COMMENT, KIND_C_COMMENT,
+    1200, 1301, 1405, 1412, 1414, 1415, 1416, 1417, 1432, 1434, 1435,  // reserved kinds
+};
+
+// Kinds with at least one .tsf or .ots record.
+constexpr int LISTED_KINDS[] = {
+    KIND_TEST_CLASS, KIND_TEST_SUITE, KIND_TEST_CASE, KIND_SINGLE_CLASS, KIND_CHECK_EXCEPTION,
+    KIND_CHECK_PROPERTY, KIND_CHECK_STUB, KIND_CHECK_METHOD, KIND_ON_ERROR, KIND_PRINT,
+    KIND_CALL, KIND_ENSURE, KIND_INVARIANT, KIND_PROC, KIND_REQUIRE, KIND_WRAP, KIND_RUN,
+    KIND_RUN_ELEMENT, KIND_PROLOGUE, KIND_EPILOGUE, KIND_UML_STATE, KIND_TRANSITION,
+    KIND_EXPRESSION, KIND_COMMENT_TEXT, KIND_COMMENT_BLOCK, KIND_NATIVE_LINE, KIND_NATIVE_BLOCK,
+    KIND_CPP_NATIVE_LINE, KIND_CPP_NATIVE_BLOCK, KIND_JAVA_NATIVE_LINE, KIND_JAVA_NATIVE_BLOCK,
+    KIND_CHECK, KIND_PROPERTY, KIND_STUB, KIND_CLASS,
+};
+
+constexpr const char* DAY_NAMES[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+constexpr const char* MONTH_NAMES[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+template <std::size_t N>
+bool listed(const int (&kinds)[N], int kind) {
+    return std::find(std::begin(kinds), std::end(kinds), kind) != std::end(kinds);
+}
+
+// The DP line: the run's local date, with English names whatever the locale.
+std::string date_line(std::time_t run_time) {
+    std::tm tm{};
+    if (!localtime_r(&run_time, &tm))
+        tm = std::tm{};
+    char line[96];
+    std::snprintf(line, sizeof line, "DP %s %s %02d %02d:%02d:%02d %4d\n",
+                  DAY_NAMES[static_cast<unsigned>(tm.tm_wday) % 7],
+                  MONTH_NAMES[static_cast<unsigned>(tm.tm_mon) % 12], tm.tm_mday, tm.tm_hour,
+                  tm.tm_min, tm.tm_sec, tm.tm_year + 1900);
+    return line;
+}
+
+void write_ots_head(FileRecord* r, std::time_t run_time) {
+    ots_write(r, "OF \"" + std::string(r->dir ? r->dir : "") + "\" \"" +
+                     std::string(r->file ? r->file : "") + "\" " +
+                     hex_field(static_cast<unsigned long>(r->mtime)) + "\n");
+    ots_write(r, "\n");
+    ots_write(r, "VO " + std::string(PRODUCT_VERSION) + "\n");
+    const std::string dp = date_line(run_time);  // outside the checksum
+    std::fwrite(dp.data(), 1, dp.size(), r->ots_file);
+}
+
+// Creates both listings of one script and writes their headers; -1 after message 43.
+int open_listings(FileRecord* r, std::time_t run_time) {
+    r->tsf_file = open_output_file(r->tsf_name, MODE_TSF);
+    if (!r->tsf_file) {
+        report_error(MSG_CANNOT_CREATE, {}, arg_text(r->tsf_name));
+        return -1;
+    }
+    r->ots_file = open_output_file(r->ots_name, MODE_OTS);
+    if (!r->ots_file) {
+        report_error(MSG_CANNOT_CREATE, {}, arg_text(r->ots_name));
+        return -1;
+    }
+    write_tsf_head(r);
+    write_tsf_messages(r);
+    write_ots_head(r, run_time);
+    return 0;
+}
+
+// Closes the .ots then the .tsf of one script; a write error is reported (43) here.
+int close_listings(FileRecord* r) {
+    const int ots = close_output_file(r->ots_file, r->ots_name);
+    const int tsf = close_output_file(r->tsf_file, r->tsf_name);
+    r->ots_file = nullptr;
+    r->tsf_file = nullptr;
+    return ots < 0 || tsf < 0 ? -1 : 0;
+}
+
+void write_ots_trailer(FileRecord* r) {
+    const std::uint32_t sum = r->sum_a & PRINTED_MASK;
+    const std::uint32_t xor_sum = r->sum_b & PRINTED_MASK;
+    ots_write(r, "\n");
+    char line[48];
+    std::snprintf(line, sizeof line, "CK %xh %xh\n", sum, xor_sum);
+    ots_write(r, line);
+    r->sum_a = sum;  // the empty line and the CK line do not count
+    r->sum_b = xor_sum;
+}
+
+void write_component(const Component* c) {
+    if (listed(SILENT_KINDS, c->kind))
+        return;
+    if (!listed(LISTED_KINDS, c->kind)) {
+        report_error(MSG_UNKNOWN_TOKEN, Location{c->display_file, c->line},
+                     arg_text(std::string_view(c->name ? c->name : "")));
+        return;
+    }
+    write_tsf_component(c);
+    write_ots_component(c);
+}
+
+}  // namespace
+
+std::string hex_field(unsigned long value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%lxh", value);
+    return text;
+}
+
+std::string decimal_field(unsigned long value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%lu", value);
+    return text;
+}
+
+void add_to_checksum(FileRecord* record, std::string_view text) {
+    std::uint32_t sum = record->sum_a;
+    std::uint32_t xor_sum = record->sum_b;
+    for (char c : text) {
+        // Bytes count as signed 8-bit values: 0xE9 adds 0xFFFFFFE9.
+        sum += static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(c)));
+        sum <<= 1;
+        xor_sum ^= sum;
+    }
+    record->sum_a = sum;
+    record->sum_b = xor_sum;
+}
+
+void ots_write(FileRecord* record, std::string_view text) {
+    add_to_checksum(record, text);
+    if (record->ots_file)
+        std::fwrite(text.data(), 1, text.size(), record->ots_file);
+}
+
+int write_listing_records(Component* first) {
+    for (Component* c = first; c; c = c->next_sibling) {
+        write_component(c);
+        if (c->first_child)
+            write_listing_records(c->first_child);
+    }
+    return 0;
+}
+
+int write_static_files(Component* root, std::time_t run_time) {
+    if (!the_options)
+        return 0;
+    for (FileRecord* r = the_options->file_table; r; r = r->next) {
+        if (open_listings(r, run_time) < 0) {
+            // What was created keeps its headers; nothing more is written.
+            for (FileRecord* o = the_options->file_table; o; o = o->next)
+                close_listings(o);
+            return -1;
+        }
+    }
+    write_listing_records(root);
+    int result = 0;
+    for (FileRecord* r = the_options->file_table; r; r = r->next) {
+        write_ots_trailer(r);
+        write_tsf_trailer(r);
+        if (close_listings(r) < 0)
+            result = -1;
+    }
+    return result;
+}
