@@ -1,0 +1,72 @@
+// tests/listings/listings_process_test.cpp: the listings as the real tool writes them:
+// created and logged on success, and a listing that cannot be created or written ends
+// the run with an error status before any later phase.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/test_support.h"
+
+namespace {
+
+const std::string BANNER =
+    "\nTarvelo C++ Test Compiler 8.0.1.2.343.015\n"
+    "Copyright (C) Tarvelo Software. All rights reserved.\n\n";
+
+std::string failed_with(const std::string& message) {
+    return BANNER + "vexprepro - error: " + message + "\n" +
+           "\n----------------------------------\n"
+           "C++ Test Compiler message : 1 Error(s) detected\n"
+           "----------------------------------\n\n";
+}
+
+ProcessResult run_on(const TempDir& dir, const std::string& script) {
+    return run_vexprepro({script, "-G", "C++", "-O", "d.cc", "-OTI", "i.oti", "-TDF", "t.tdf",
+                          "-VELDOR_LOG", "run.log"},
+                         dir.path, nullptr, {"LC_ALL=C"});
+}
+
+const std::string SCRIPT = "TEST CLASS A {\n  TEST CASE T { CHECK (1); }\n  RUN { T; }\n}\n";
+
+}  // namespace
+
+TEST(ListingProcess, ASuccessfulRunCreatesAndLogsBothListings) {
+    TempDir dir;
+    dir.write("suite.otd", SCRIPT);
+    ProcessResult r = run_on(dir, "suite.otd");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, BANNER);
+    const std::string ots = dir.read("suite.otd01.ots");
+    EXPECT_NE(ots.find("\nTL 2h \"A\" line=1 dad=1h;\nTC 3h \"T\" line=2 dad=2h;\n"
+                       "CH 4h \"(1)\" line=2 dad=3h;\nRU 5h \"RUN\" line=3 dad=2h;\n"
+                       "RC 6h \"T\" line=3 dad=5h;\n\nCK "),
+              std::string::npos)
+        << ots;
+    EXPECT_EQ(dir.read("suite.otd01.tsf").rfind("ED\n"), dir.read("suite.otd01.tsf").size() - 3);
+    EXPECT_EQ(dir.read("run.log").substr(0, 40), "TSF suite.otd01.tsf\nOTS suite.otd01.ots\n");
+}
+
+TEST(ListingProcess, AListingOnAFullDeviceEndsTheRunWithAnError) {
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
+    TempDir dir;
+    dir.write("suite.otd", SCRIPT);
+    std::filesystem::create_symlink("/dev/full", dir.path + "/suite.otd01.tsf");
+    ProcessResult r = run_on(dir, "suite.otd");
+    EXPECT_EQ(r.status, 255);
+    EXPECT_EQ(r.err, failed_with("Cannot create `suite.otd01.tsf'."));
+    EXPECT_FALSE(dir.exists("d.cc"));
+    EXPECT_FALSE(dir.exists("i.oti"));
+}
+
+TEST(ListingProcess, AListingNameTakenByADirectoryStopsBeforeTheOtherListing) {
+    TempDir dir;
+    dir.write("suite.otd", SCRIPT);
+    std::filesystem::create_directory(dir.path + "/suite.otd01.tsf");
+    ProcessResult r = run_on(dir, "suite.otd");
+    EXPECT_EQ(r.status, 255);
+    EXPECT_EQ(r.err, failed_with("Cannot create `suite.otd01.tsf'."));
+    EXPECT_FALSE(dir.exists("suite.otd01.ots"));
+    EXPECT_FALSE(dir.exists("d.cc"));
+    EXPECT_EQ(dir.read("run.log"), "");
+}
