@@ -297,8 +297,8 @@ bool formal_ranges(std::string_view text, ItemRanges& items) {
         } else if (is_blank_byte(ch)) {
             in_word = false;
         } else if (ch == ',') {
-            items.push_back(has_word ? text.substr(word_start, word_end - word_start)
-                                     : std::string_view());
+            std::size_t from = has_word ? word_start : i;
+            items.push_back(text.substr(from, has_word ? word_end - word_start : 0));
             in_word = has_word = false;
         } else {
             return false;
@@ -370,6 +370,8 @@ ParamItem* make_items(const ItemRanges& items, int item_kind) {
 
 ParamItem* split_with(std::string_view text, bool (*scan)(std::string_view, ItemRanges&),
                       int item_kind) {
+    if (!text.data())
+        text = std::string_view("", 0);  // items are views into the text: never null
     try {
         ItemRanges items;
         if (!scan(text, items))

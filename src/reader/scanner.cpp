@@ -169,6 +169,16 @@ std::size_t find_byte(const ScanInput& in, std::size_t from, char c) {
 
 bool at_end(const ScanInput& in) { return in.pos >= in.size; }
 
+// An input without bytes may come without a buffer; every view below needs one.
+void make_usable(ScanInput& in) {
+    if (!in.data) {
+        in.data = "";
+        in.size = 0;
+    }
+    if (in.pos > in.size)
+        in.pos = in.size;
+}
+
 // ---- Messages -----------------------------------------------------------------
 
 // Reports once per token start (see the header comment), at `line`.
@@ -607,8 +617,7 @@ void restore(ScanInput& in, ScanMark m) {
 }
 
 int next_token(ScanInput& in, Token* out) {
-    if (in.pos > in.size)
-        in.pos = in.size;
+    make_usable(in);
     Raw raw;
     int kind = raw_token(in, raw);
     if (kind < 0)
@@ -639,13 +648,13 @@ int read_char(ScanInput& in, char* out) {
 }
 
 int read_comment(ScanInput& in, Token* out) {
-    if (in.pos > in.size)
-        in.pos = in.size;
+    make_usable(in);
     Start s{in.pos > 0 ? in.pos - 1 : 0, in.line, in.column > 1 ? in.column - 1 : 1};
     return comment_reader(in, s, out, true);
 }
 
 int read_signature(ScanInput& in, ScanMark start, ScanMark end, Token* out) {
+    make_usable(in);
     Start s{start.offset, start.line, start.column};
     in.line = end.line;
     if (start.offset > end.offset || end.offset > in.size) {
