@@ -59,6 +59,36 @@ Arena<ParamItem> param_pool;
 RefSegment* last_reference = nullptr;
 RefSegment* last_reference_tail = nullptr;
 
+// The display name of the last (dir, file) pair: the readers create thousands of
+// components from one script, and display_name asks the system for the current
+// directory each time. Texts are kept (not pointers) because the name table may be
+// emptied between runs; the result is re-interned so the pointer is always current.
+// Emptied with the pools at the start of a run.
+struct DisplayCache {
+    bool valid = false;
+    std::string dir, file, display;
+};
+DisplayCache display_cache;
+
+const char* cached_display_name(const char* dir, const char* file) {
+    std::string_view d = dir ? dir : "", f = file ? file : "";
+    DisplayCache& c = display_cache;
+    if (c.valid && c.dir == d && c.file == f)
+        return intern(c.display);
+    const char* display = display_name(d.data(), f.data());
+    if (!display)
+        return nullptr;
+    try {
+        c.dir = d;
+        c.file = f;
+        c.display = display;
+        c.valid = true;
+    } catch (const std::bad_alloc&) {
+        c.valid = false;
+    }
+    return display;
+}
+
 template <typename D>
 D* detail_if(const Component* c, int kind) {
     return c && c->kind == kind ? static_cast<D*>(c->detail) : nullptr;
@@ -145,7 +175,7 @@ Component* create_component(Component* parent, int kind, const char* name, const
                             const char* file, Span span, int line, int depth) {
     if (!parent)
         return nullptr;
-    const char* display = display_name(dir ? dir : "", file ? file : "");
+    const char* display = cached_display_name(dir, file);
     Component* c = display ? new (std::nothrow) Component : nullptr;
     if (!c)
         return nullptr;
@@ -497,6 +527,7 @@ void free_segment_pool() {
 void free_param_pool() { arena_free(param_pool); }
 
 void clear_pools() {
+    display_cache.valid = false;
     free_segment_pool();
     free_param_pool();
 }
