@@ -2,6 +2,7 @@
 // scanner, read back as "KIND:text" lines followed by the captured diagnostics.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "errors/report.h"
@@ -212,6 +213,8 @@ TEST(ScannerNative, MalformedIntroducersAndOpenBlocks) {
                   lexical(3, "`java#' or 'java#{' expected instead of `RETURN'.") +
                   lexical(4, "`#' or '#{' expected instead of `EOF'."));
     EXPECT_EQ(scan("#{ a }\n"), "FAIL\nEOF\n" + lexical(2, "`}#' expected instead of `EOF'."));
+    EXPECT_EQ(scan("x java#"), "IDENTIFIER:x\nFAIL\nEOF\n" +
+                                   lexical(1, "`java#' or 'java#{' expected instead of `EOF'."));
 }
 
 TEST(ScannerCounting, SpansLinesAndColumns) {
@@ -374,4 +377,28 @@ TEST(ScannerPrimitives, ReadSignatureTrimsTheStretch) {
     EXPECT_EQ(read_signature(nul_in, ScanMark{0, 1, 1}, ScanMark{6, 1, 7}, &t), -1);
     EXPECT_EQ(run.diagnostics, lexical(1, "Error while seeking in the file before `Signature'.") +
                                    lexical(1, "The use of `\\0' is not allowed here."));
+}
+
+TEST(ScannerHostileInput, RandomBytesAlwaysMoveForwardToTheEnd) {
+    RunState run;
+    std::string text(200000, '\0');
+    std::uint32_t seed = 12345;
+    for (char& c : text) {
+        seed = seed * 1103515245u + 12345u;
+        c = static_cast<char>(seed >> 24);
+    }
+    ScanInput in = input_of(text);
+    Token t;
+    int result = 0;
+    std::size_t calls = 0;
+    while (result != TOKEN_END_OF_FILE && calls <= text.size()) {
+        std::size_t before = in.pos;
+        result = next_token(in, &t);
+        ++calls;
+        if (result != TOKEN_END_OF_FILE) {
+            ASSERT_GT(in.pos, before);
+        }
+    }
+    EXPECT_EQ(result, TOKEN_END_OF_FILE);
+    EXPECT_GT(error_count, 0u);
 }
