@@ -77,36 +77,37 @@ const OtsRule* rule_for(int kind) {
 }
 
 std::string print_list(const Component* c) {
-    std::string list = "(";
+    std::string list = "(";  // joined, then escaped as one text
     const ParamListDetail* d = param_list_detail(c);
     for (const ParamItem* p = d ? d->params : nullptr; p; p = p->next) {
         if (p != d->params)
             list += ',';
         list += p->text ? p->text : "";
     }
-    return escaped(list + ")");
+    list += ')';
+    return escaped(list);
 }
 
 std::optional<std::string> check_text(const Component* c) {
     const CheckDetail* d = check_detail(c);
     if (!d || !d->expression)
         return std::nullopt;
-    std::string text = "(" + escaped(d->expression) + ")";
-    return d->label ? "`" + std::string(d->label) + "' / " + text : text;
+    const std::string text = concat({"(", escaped(d->expression), ")"});
+    return d->label ? concat({"`", d->label, "' / ", text}) : text;
 }
 
 std::optional<std::string> check_property_text(const Component* c) {
     const CheckPropertyDetail* d = check_property_detail(c);
     if (!c->name)
         return std::nullopt;
-    return d && d->label ? "`" + std::string(d->label) + "' / " + c->name : std::string(c->name);
+    return d && d->label ? concat({"`", d->label, "' / ", c->name}) : std::string(c->name);
 }
 
 std::optional<std::string> transition_text(const Component* c) {
     const TransitionDetail* d = transition_detail(c);
     if (!d || !d->source || !d->destination)
         return std::nullopt;
-    return std::string(d->source) + " TO " + d->destination;
+    return concat({d->source, " TO ", d->destination});
 }
 
 std::optional<std::string> record_text(const Component* c, Text how) {
@@ -129,21 +130,21 @@ std::optional<std::string> record_text(const Component* c, Text how) {
         return std::string(c->name);
     if (how == Text::escaped_name)
         return escaped(c->name);
-    return "(" + escaped(c->name) + ")";
+    return concat({"(", escaped(c->name), ")"});
 }
 
 // "<tag> <id>h \"<text>\" line=<first line> dad=<parent id>h<extra>;\n"
 std::string record(const char* tag, unsigned long id, const std::string& text, int first_line,
                    unsigned long dad, const std::string& extra = {}) {
-    return std::string(tag) + ' ' + hex_field(id) + " \"" + text +
-           "\" line=" + decimal_field(static_cast<unsigned long>(first_line)) +
-           " dad=" + hex_field(dad) + extra + ";\n";
+    return concat({tag, " ", hex_field(id), " \"", text, "\" line=",
+                   decimal_field(static_cast<unsigned long>(first_line)), " dad=", hex_field(dad),
+                   extra, ";\n"});
 }
 
 std::string stub_field(const Component* c) {
     const CheckStubDetail* d = check_stub_detail(c);
     const Component* stub = d ? d->resolved : nullptr;
-    return " stb=" + hex_field(stub ? stub->id : 0);
+    return concat({" stb=", hex_field(stub ? stub->id : 0)});
 }
 
 }  // namespace
@@ -161,6 +162,6 @@ int write_ots_component(const Component* c) {
     ots_write(r, record(rule->tag, c->id, *text, c->first_line, dad, extra));
     if (c->kind == KIND_CLASS || c->kind == KIND_SINGLE_CLASS)
         ots_write(r, record("OS", c->id + OBSERVATION_STATE_OFFSET,
-                            std::string(c->name) + " Observation State", c->first_line, c->id));
+                            concat({c->name, " Observation State"}), c->first_line, c->id));
     return 0;
 }

@@ -57,11 +57,10 @@ std::string date_line(std::time_t run_time) {
 }
 
 void write_ots_head(FileRecord* r, std::time_t run_time) {
-    ots_write(r, "OF \"" + std::string(r->dir ? r->dir : "") + "\" \"" +
-                     std::string(r->file ? r->file : "") + "\" " +
-                     hex_field(static_cast<unsigned long>(r->mtime)) + "\n");
+    ots_write(r, concat({"OF \"", r->dir ? r->dir : "", "\" \"", r->file ? r->file : "", "\" ",
+                         hex_field(static_cast<unsigned long>(r->mtime)), "\n"}));
     ots_write(r, "\n");
-    ots_write(r, "VO " + std::string(PRODUCT_VERSION) + "\n");
+    ots_write(r, concat({"VO ", PRODUCT_VERSION, "\n"}));
     const std::string dp = date_line(run_time);  // outside the checksum
     std::fwrite(dp.data(), 1, dp.size(), r->ots_file);
 }
@@ -121,6 +120,17 @@ void write_component(const Component* c) {
 std::string hex_field(unsigned long value) {
     char text[32];
     std::snprintf(text, sizeof text, "%lxh", value);
+    return text;
+}
+
+std::string concat(std::initializer_list<std::string_view> parts) {
+    std::size_t size = 0;
+    for (std::string_view part : parts)
+        size += part.size();
+    std::string text;
+    text.reserve(size);
+    for (std::string_view part : parts)
+        text.append(part);
     return text;
 }
 

@@ -2,6 +2,7 @@
 // in one walk of the tree, guarded by one checksum pair per script.
 #pragma once
 #include <ctime>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -25,3 +26,6 @@ void ots_write(FileRecord* record, std::string_view text);
 // then 'h') and "%lu".
 std::string hex_field(unsigned long value);
 std::string decimal_field(unsigned long value);
+
+// The parts one after another (record lines are built from many small pieces).
+std::string concat(std::initializer_list<std::string_view> parts);

@@ -49,19 +49,18 @@ std::string text(const char* t) {
 }
 
 std::string lk(int line) {
-    return "LK " + decimal_field(static_cast<unsigned long>(line)) + "\n";
+    return concat({"LK ", decimal_field(static_cast<unsigned long>(line)), "\n"});
 }
 
 std::string keyed(const char* tag, unsigned long key, const std::string& quoted) {
-    return std::string(tag) + ' ' + hex_field(key) + " \"" + quoted + "\"\n";
+    return concat({tag, " ", hex_field(key), " \"", quoted, "\"\n"});
 }
 
 // LK, SI and the IN record of an item.
 void add_item(Lines& out, const Component* c, const char* item_class, const std::string& shown) {
     out.push_back(lk(c->first_line));
-    out.push_back("SI " + hex_field(c->parent ? c->parent->id : 0) + "\n");
-    out.push_back("IN \"" + std::string(item_class) + "\" " + hex_field(c->id) + " \"" + shown +
-                  "\"\n");
+    out.push_back(concat({"SI ", hex_field(c->parent ? c->parent->id : 0), "\n"}));
+    out.push_back(concat({"IN \"", item_class, "\" ", hex_field(c->id), " \"", shown, "\"\n"}));
 }
 
 void add_message(Lines& out, const Component* c, const std::string& quoted) {
@@ -76,13 +75,13 @@ void add_text(Lines& out, const Component* c, const std::string& quoted, int lin
 
 void add_test_block(Lines& out, const Component* c, const char* item_class) {
     add_item(out, c, item_class, text(c->name));
-    add_message(out, c, "`" + text(c->name) + "'");
+    add_message(out, c, concat({"`", text(c->name), "'"}));
 }
 
 void add_check(Lines& out, const Component* c) {
     const CheckDetail* d = check_detail(c);
-    const std::string expression = "(" + escaped(text(d->expression)) + ")";
-    add_text(out, c, d->label ? "`" + text(d->label) + "' / " + expression : expression,
+    const std::string expression = concat({"(", escaped(text(d->expression)), ")"});
+    add_text(out, c, d->label ? concat({"`", d->label, "' / ", expression}) : expression,
              c->first_line);
 }
 
@@ -90,13 +89,13 @@ void add_check_property(Lines& out, const Component* c) {
     const CheckPropertyDetail* d = check_property_detail(c);
     // The line shown is the PROPERTY's, where the checked condition is written.
     const int line = d->resolved ? d->resolved->first_line : c->first_line;
-    add_text(out, c, d->label ? "`" + text(d->label) + "' / " + text(c->name) : text(c->name),
+    add_text(out, c, d->label ? concat({"`", d->label, "' / ", text(c->name)}) : text(c->name),
              line);
 }
 
 void add_run_element(Lines& out, const Component* c) {
     const RunElementDetail* d = run_element_detail(c);
-    add_message(out, c, "run `" + reference_text(d->path) + "'");
+    add_message(out, c, concat({"run `", reference_text(d->path), "'"}));
 }
 
 // Whether the texts a kind's records need are there.
@@ -118,30 +117,30 @@ void add_records(Lines& out, const Component* c) {
     case KIND_TEST_CASE: add_test_block(out, c, "TestCase"); break;
     case KIND_STUB:
         add_item(out, c, "Stub", name);
-        add_message(out, c, "`" + escaped(stub_detail(c)->signature) + "'");
+        add_message(out, c, concat({"`", escaped(stub_detail(c)->signature), "'"}));
         break;
     case KIND_PROC: add_item(out, c, "Proc", name); break;
     case KIND_CLASS: add_item(out, c, "VEXClass", escaped(name)); break;
     case KIND_SINGLE_CLASS: add_item(out, c, "VEXSingleClass", escaped(name)); break;
     case KIND_RUN_ELEMENT: add_run_element(out, c); break;
-    case KIND_CALL: add_message(out, c, "call `" + name + "'"); break;
+    case KIND_CALL: add_message(out, c, concat({"call `", name, "'"})); break;
     case KIND_ON_ERROR:
         out.push_back("ST 164\n");
-        add_message(out, c, "call `" + name + "'");
+        add_message(out, c, concat({"call `", name, "'"}));
         break;
     case KIND_CHECK_STUB:
-        add_message(out, c, "check stub `" + name + "'");
-        add_text(out, c, "`" + name + "'", c->first_line);
+        add_message(out, c, concat({"check stub `", name, "'"}));
+        add_text(out, c, concat({"`", name, "'"}), c->first_line);
         break;
     case KIND_CHECK_METHOD:
     case KIND_INVARIANT:
-    case KIND_WRAP: add_text(out, c, "`" + escaped(name) + "'", c->first_line); break;
-    case KIND_UML_STATE: add_text(out, c, "`" + name + "'", c->first_line); break;
+    case KIND_WRAP: add_text(out, c, concat({"`", escaped(name), "'"}), c->first_line); break;
+    case KIND_UML_STATE: add_text(out, c, concat({"`", name, "'"}), c->first_line); break;
     case KIND_CHECK: add_check(out, c); break;
     case KIND_CHECK_PROPERTY: add_check_property(out, c); break;
     case KIND_REQUIRE:
     case KIND_ENSURE:
-    case KIND_CHECK_EXCEPTION: add_text(out, c, "(" + escaped(name) + ")", c->first_line); break;
+    case KIND_CHECK_EXCEPTION: add_text(out, c, concat({"(", escaped(name), ")"}), c->first_line); break;
     case KIND_COMMENT_TEXT:
     case KIND_COMMENT_BLOCK: add_text(out, c, escaped(name), c->first_line); break;
     default: break;
@@ -164,9 +163,9 @@ void tsf_write(FileRecord* record, std::string_view line) {
 int write_tsf_head(FileRecord* record) {
     const std::string file = escaped(text(record->file));
     emit(record, "DB \"Orbisk-Tracer\"\n");
-    emit(record, "SO \"" + escaped(text(record->dir)) + file + "\" " +
-                     hex_field(static_cast<unsigned long>(record->mtime)) + " \"txt\"\n");
-    emit(record, "IN \"File\" 1h \"" + file + "\"\n");
+    emit(record, concat({"SO \"", escaped(text(record->dir)), file, "\" ",
+                         hex_field(static_cast<unsigned long>(record->mtime)), " \"txt\"\n"}));
+    emit(record, concat({"IN \"File\" 1h \"", file, "\"\n"}));
     return 0;
 }
 
@@ -175,7 +174,7 @@ int write_tsf_messages(FileRecord* record) {
     for (const Predefined& p : PREDEFINED) {
         char key[16];
         std::snprintf(key, sizeof key, "%xh", static_cast<unsigned>(p.key));
-        emit(record, std::string(p.tag) + ' ' + key + " \"" + p.text + "\"\n");
+        emit(record, concat({p.tag, " ", key, " \"", p.text, "\"\n"}));
     }
     return 0;
 }
