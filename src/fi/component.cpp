@@ -584,6 +584,7 @@ const char* action_name(int action) {
     }
 }
 
+// "->#<source>,#<destination>" once either end is resolved; an unresolved end is "-".
 void dump_transition(std::string& out, const TransitionDetail* d) {
     dump_text(out, " from=", d->source, false);
     dump_text(out, " to=", d->destination, false);
