@@ -91,6 +91,11 @@ extern std::uint32_t error_count;
 void report_error(int message_no, Location where = {}, MessageArg a1 = {}, MessageArg a2 = {},
                   MessageArg a3 = {}, MessageArg a4 = {}, MessageArg a5 = {});
 
+// The substitution report_error applies, in one pass: the k-th of the `count` arguments
+// fills every occurrence of the k-th lowest placeholder number (%1..%99) in `text`;
+// placeholders left without an argument stay as written; argument texts are not rescanned.
+QString substitute_arguments(const QString& text, const QString* const* args, int count);
+
 // Argument helpers: 8-bit script text to Unicode, and a fixed word translated in
 // context "VEX Error Parameter" (mark call sites with QT_TRANSLATE_NOOP for lupdate).
 QString arg_text(const char* local8bit);

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-// Empties the table (nothing is released; call free_name_table for that).
+// Empties the table; whatever an earlier run left in it is released first.
 void clear_name_table();
 
 // The stored copy of `text`, or nullptr when memory runs out (nothing stored).

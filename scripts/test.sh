@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# scripts/test.sh: the whole test suite, as CI runs it. Expects the packages of README.md.
+#   1. a normal build with warnings as errors, and every test;
+#   2. a build with AddressSanitizer and UndefinedBehaviorSanitizer, and every test;
+#   3. when clang and fuzz/fuzz_read_script.cpp are there, a libFuzzer build and a bounded
+#      fuzz run (about 60 s) seeded with examples/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+jobs=${VEX_JOBS:-2}
+fuzz_seconds=${VEX_FUZZ_SECONDS:-60}
+
+step() { echo; echo "== $*"; }
+
+# Runs ctest in build directory $1 (further arguments go to ctest) and adds its counts
+# to the totals printed at the end.
+total_passed=0
+total_failed=0
+run_ctest() {
+    local dir=$1
+    shift
+    local log="$dir/ctest-output.log"
+    local status=0
+    (cd "$dir" && ctest "$@") 2>&1 | tee "$log" || status=$?
+    local line
+    line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1 || true)
+    if [ -z "$line" ]; then
+        echo "ctest in $dir printed no result" >&2
+        exit 1
+    fi
+    local failed out_of
+    failed=$(echo "$line" | sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/')
+    out_of=$(echo "$line" | sed -E 's/.* failed out of ([0-9]+).*/\1/')
+    total_failed=$((total_failed + failed))
+    total_passed=$((total_passed + out_of - failed))
+    if [ "$status" -ne 0 ] || [ "$failed" -ne 0 ]; then
+        echo "$total_passed passed, $total_failed failed"
+        exit 1
+    fi
+}
+
+step "build with -DVEX_WERROR=ON"
+cmake -S "$root" -B "$root/build-ci" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEX_WERROR=ON
+cmake --build "$root/build-ci" -j"$jobs"
+step "tests"
+run_ctest "$root/build-ci" -j"$jobs" --output-on-failure --timeout 300
+
+step "build with -DVEX_SANITIZE=ON"
+cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVEX_SANITIZE=ON \
+      -DVEX_BENCH=OFF
+cmake --build "$root/build-asan" -j"$jobs"
+step "tests under the sanitizers"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    run_ctest "$root/build-asan" -j"$jobs" --output-on-failure --timeout 600
+
+if command -v clang++ >/dev/null && [ -f "$root/fuzz/fuzz_read_script.cpp" ]; then
+    step "libFuzzer build"
+    CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -G Ninja \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEX_FUZZ=ON -DVEX_SANITIZE=ON -DVEX_TESTS=OFF \
+        -DVEX_BENCH=OFF
+    cmake --build "$root/build-fuzz" -j"$jobs" --target fuzz_read_script
+    step "fuzz for ${fuzz_seconds} s"
+    corpus="$root/fuzz/corpus-run"
+    rm -rf "$corpus"
+    mkdir -p "$corpus"
+    cp "$root"/examples/* "$corpus"/
+    (cd "$root/build-fuzz" &&
+        ./fuzz_read_script -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=4096 \
+            -print_final_stats=1 "$corpus")
+else
+    step "fuzzing skipped (needs clang++ and fuzz/fuzz_read_script.cpp)"
+fi
+step "all tests passed (both builds; skipped tests count as passed)"
+echo "$total_passed passed, $total_failed failed"
