@@ -93,13 +93,19 @@ void measure(const char* what, int n, const std::string& script) {
 
 }  // namespace
 
-int main() {
+// Optional argument: the smaller size (100000 by default); the larger is ten times it.
+int main(int argc, char** argv) {
+    const int base = argc > 1 ? std::atoi(argv[1]) : 100000;
+    if (base < 10) {
+        std::fprintf(stderr, "usage: bench_check [size >= 10]\n");
+        return 2;
+    }
     char dir[] = "/tmp/vexbench.XXXXXX";
     if (!mkdtemp(dir) || chdir(dir) != 0) {
         std::perror("bench directory");
         return 1;
     }
-    for (int n : {100000, 1000000}) {
+    for (int n : {base, base * 10}) {
         measure("test cases and a RUN", n, many_cases(n));
         measure("sibling PROCs and CALLs", n, many_procs(n));
         measure("inheritance chain", n / 10, long_chain(n / 10));

@@ -29,9 +29,82 @@ struct NameKind {
     bool operator==(const NameKind&) const = default;
 };
 
+std::size_t mixed(std::uint64_t x) {
+    x ^= x >> 33;  // pointers have zero low bits: spread every bit over the slot index
+    x *= 0xff51afd7ed558ccdULL;
+    x ^= x >> 33;
+    return static_cast<std::size_t>(x);
+}
+
 struct NameKindHash {
     std::size_t operator()(const NameKind& k) const noexcept {
-        return std::hash<const void*>()(k.name) ^ (static_cast<std::size_t>(k.kind) * 0x9E3779B9u);
+        return mixed(reinterpret_cast<std::uintptr_t>(k.name) ^
+                     (static_cast<std::uint64_t>(static_cast<std::uint32_t>(k.kind)) << 48));
+    }
+};
+
+struct PointerHash {
+    std::size_t operator()(const Component* c) const noexcept {
+        return mixed(reinterpret_cast<std::uintptr_t>(c));
+    }
+};
+
+// Open addressing with the entries inline: a lookup in a block of a million children
+// touches one or two cache lines instead of a chain of nodes.
+template <class Key, class Value, class Hash>
+struct FlatMap {
+    struct Slot {
+        Key key{};
+        Value value{};
+        bool used = false;
+    };
+    std::vector<Slot> cells;  // a power of two, at most half full
+    std::size_t size = 0;
+
+    const Value* find(const Key& key) const {
+        if (cells.empty())
+            return nullptr;
+        const std::size_t mask = cells.size() - 1;
+        for (std::size_t i = Hash()(key) & mask;; i = (i + 1) & mask) {
+            if (!cells[i].used)
+                return nullptr;
+            if (cells[i].key == key)
+                return &cells[i].value;
+        }
+    }
+    // Keeps the first value stored for a key.
+    void try_emplace(const Key& key, const Value& value) {
+        if ((size + 1) * 2 > cells.size())
+            grow();
+        const std::size_t mask = cells.size() - 1;
+        std::size_t i = Hash()(key) & mask;
+        for (; cells[i].used; i = (i + 1) & mask)
+            if (cells[i].key == key)
+                return;
+        cells[i] = Slot{key, value, true};
+        ++size;
+    }
+    // Room for `count` keys without growing.
+    void reserve(std::size_t count) {
+        std::size_t capacity = 16;
+        while (capacity < count * 2)
+            capacity *= 2;
+        if (capacity > cells.size()) {
+            std::vector<Slot> old = std::move(cells);
+            cells.assign(capacity, Slot{});
+            size = 0;
+            for (const Slot& s : old)
+                if (s.used)
+                    try_emplace(s.key, s.value);
+        }
+    }
+    void grow() {
+        std::vector<Slot> old = std::move(cells);
+        cells.assign(old.empty() ? 16 : old.size() * 2, Slot{});
+        size = 0;
+        for (const Slot& s : old)
+            if (s.used)
+                try_emplace(s.key, s.value);
     }
 };
 
@@ -42,9 +115,9 @@ struct Indexed {
 
 // One block's children as far as they have been indexed.
 struct BlockIndex {
-    std::unordered_map<NameKind, Indexed, NameKindHash> first_named;
+    FlatMap<NameKind, Indexed, NameKindHash> first_named;
     std::unordered_map<int, std::uint32_t> first_of_kind;
-    std::unordered_map<const Component*, std::uint32_t> ordinal;
+    FlatMap<const Component*, std::uint32_t, PointerHash> ordinal;
     Component* last_indexed = nullptr;
     std::uint32_t count = 0;
 };
@@ -61,7 +134,9 @@ struct CycleMemo {
 struct Session {
     int depth = 0;
     bool frozen = false;  // inside check_components: no child is added meanwhile
-    std::unordered_map<const Component*, BlockIndex> blocks;
+    std::unordered_map<const Component*, BlockIndex> blocks;  // nodes: pointers stay valid
+    const Component* last_scope = nullptr;
+    BlockIndex* last_index = nullptr;
     std::unordered_map<const Component*, CycleMemo> cycles;
     std::uint64_t base_generation = 0;  // bumped whenever a resolved base is set
 };
@@ -86,11 +161,23 @@ QString fixed_word(const char* word) {
 }
 
 BlockIndex& index_of(const Component* scope) {
-    BlockIndex& b = session->blocks[scope];
+    // Consecutive lookups mostly ask about one block: skip the map then.
+    if (session->last_scope != scope) {
+        session->last_scope = scope;
+        session->last_index = &session->blocks[scope];
+    }
+    BlockIndex& b = *session->last_index;
     Component* c = b.last_indexed ? b.last_indexed->next_sibling : scope->first_child;
+    if (!b.last_indexed && c) {  // first use: size the tables once
+        std::size_t children = 0;
+        for (const Component* s = c; s; s = s->next_sibling)
+            ++children;
+        b.first_named.reserve(children);
+        b.ordinal.reserve(children);
+    }
     for (; c; c = c->next_sibling) {
         const std::uint32_t ordinal = b.count++;
-        b.ordinal.emplace(c, ordinal);
+        b.ordinal.try_emplace(c, ordinal);
         b.first_named.try_emplace(NameKind{c->name, c->kind}, Indexed{c, ordinal});
         b.first_of_kind.try_emplace(c->kind, ordinal);
         b.last_indexed = c;
@@ -101,9 +188,8 @@ BlockIndex& index_of(const Component* scope) {
 // The first child of `scope` with this name and kind.
 Indexed first_named(const Component* scope, const char* name, int kind) {
     if (session) {
-        const BlockIndex& b = index_of(scope);
-        auto it = b.first_named.find(NameKind{name, kind});
-        return it == b.first_named.end() ? Indexed{} : it->second;
+        const Indexed* found = index_of(scope).first_named.find(NameKind{name, kind});
+        return found ? *found : Indexed{};
     }
     std::uint32_t ordinal = 0;
     for (Component* c = scope->first_child; c; c = c->next_sibling, ++ordinal)
@@ -157,22 +243,23 @@ Component* base_for_lookup(Component* test_class) {
     return d->resolved_base;
 }
 
-// TEST CLASSes already searched by one lookup; short chains stay in the vector.
+// TEST CLASSes already searched by one lookup; most chains fit the inline array.
 struct Searched {
-    std::vector<const Component*> list;
-    std::unordered_set<const Component*> set;
+    const Component* first[8] = {};
+    std::size_t count = 0;
+    std::unordered_set<const Component*> more;
     bool contains(const Component* c) const {
-        if (!set.empty())
-            return set.count(c) != 0;
-        for (const Component* s : list)
-            if (s == c)
+        for (std::size_t i = 0; i < count && i < 8; ++i)
+            if (first[i] == c)
                 return true;
-        return false;
+        return more.count(c) != 0;
     }
     void add(const Component* c) {
-        list.push_back(c);
-        if (!set.empty() || list.size() > 16)
-            set.insert(list.begin(), list.end());
+        if (count < 8)
+            first[count] = c;
+        else
+            more.insert(c);
+        ++count;
     }
 };
 
@@ -201,10 +288,9 @@ bool has_earlier_twin(const Component* c, int kind, const char* name) {
         return false;
     }
     const BlockIndex& b = index_of(c->parent);
-    auto twin = b.first_named.find(NameKind{name, kind});
-    auto self = b.ordinal.find(c);
-    return twin != b.first_named.end() && self != b.ordinal.end() &&
-           twin->second.ordinal < self->second;
+    const Indexed* twin = b.first_named.find(NameKind{name, kind});
+    const std::uint32_t* self = b.ordinal.find(c);
+    return twin && self && twin->ordinal < *self;
 }
 
 bool has_earlier_kind(const Component* c, int kind) {
@@ -218,8 +304,8 @@ bool has_earlier_kind(const Component* c, int kind) {
     }
     const BlockIndex& b = index_of(c->parent);
     auto first = b.first_of_kind.find(kind);
-    auto self = b.ordinal.find(c);
-    return first != b.first_of_kind.end() && self != b.ordinal.end() && first->second < self->second;
+    const std::uint32_t* self = b.ordinal.find(c);
+    return first != b.first_of_kind.end() && self && first->second < *self;
 }
 
 Component* find_in_scope(Component* scope, RefSegment* segment, int wanted_kind) {
