@@ -5,6 +5,7 @@
 #include "utils/paths.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <sys/stat.h>
@@ -170,12 +171,16 @@ const char* environment_value(const char* variable) {
     return intern(value);
 }
 
-// The whole content of an open file; false when a read fails.
+// The whole content of an open file; false when a read fails or the content runs past
+// MAX_SCRIPT_BYTES (a device or pipe may never end).
 static bool read_all(FILE* f, std::string* bytes) {
     char chunk[65536];
     std::size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
+        if (bytes->size() + n > MAX_SCRIPT_BYTES)
+            return false;
         bytes->append(chunk, n);
+    }
     return !std::ferror(f);
 }
 
@@ -188,6 +193,10 @@ int read_script_file(const char* dir, const char* base_name, std::string* bytes,
         return -1;
     struct stat st {};
     if (fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) {
+        std::fclose(f);
+        return -1;
+    }
+    if (S_ISREG(st.st_mode) && static_cast<std::uintmax_t>(st.st_size) > MAX_SCRIPT_BYTES) {
         std::fclose(f);
         return -1;
     }

@@ -56,7 +56,9 @@ const char* numbered_name(std::string_view prefix, int number, std::string_view 
 const char* environment_value(const char* variable);
 
 // Reads a whole script (dir immediately followed by base name) into `bytes`.
-// Returns 0, or -1 when it cannot be opened or read (a directory counts as unreadable);
+// Returns 0, or -1 when it cannot be opened or read (a directory counts as unreadable,
+// and so does anything longer than MAX_SCRIPT_BYTES, such as an endless device);
 // *mtime receives its modification time. Reports nothing.
+constexpr std::size_t MAX_SCRIPT_BYTES = std::size_t{64} << 20;  // far beyond any real script
 int read_script_file(const char* dir, const char* base_name, std::string* bytes,
                      std::time_t* mtime);

@@ -250,6 +250,16 @@ TEST(Cli, ADirectoryIsNotAReadableScript) {
     EXPECT_EQ(r.status, 255);
 }
 
+TEST(Cli, AnEndlessScriptIsRefused) {
+    if (access("/dev/zero", R_OK) != 0)
+        GTEST_SKIP() << "/dev/zero is not available";
+    TempDir dir;
+    std::filesystem::create_symlink("/dev/zero", dir.path + "/zero.otc");
+    ProcessResult r = run_in(dir, command({"zero.otc"}));
+    EXPECT_EQ(r.err, BANNER + error("Cannot open `zero.otc'.") + summary(1));
+    EXPECT_EQ(r.status, 255);
+}
+
 TEST(Cli, AMissingScriptIsReported) {
     TempDir dir;
     ProcessResult r = run_in(dir, command({"sub/missing.otc"}));

@@ -228,6 +228,24 @@ TEST(Paths, ReadFailsForMissingFilesAndDirectories) {
     EXPECT_EQ(error_count, 0u);  // reports nothing: the reader does
 }
 
+TEST(Paths, ReadFailsForAnEndlessOrOversizedFile) {
+    TempDir dir;
+    RunState run;
+    std::string read;
+    std::time_t mtime = 0;
+    if (access("/dev/zero", R_OK) == 0) {
+        std::filesystem::create_symlink("/dev/zero", "zero.otd");
+        EXPECT_EQ(read_script_file(intern(cwd()), intern("zero.otd"), &read, &mtime), -1);
+        EXPECT_EQ(read, "");
+    }
+    // A sparse file just past the limit is refused before any byte is read.
+    FILE* f = std::fopen("huge.otd", "wb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(ftruncate(fileno(f), static_cast<off_t>(MAX_SCRIPT_BYTES + 1)), 0);
+    std::fclose(f);
+    EXPECT_EQ(read_script_file(intern(cwd()), intern("huge.otd"), &read, &mtime), -1);
+}
+
 TEST(Paths, ReadFailsForAnUnreadableFile) {
     if (geteuid() == 0)
         GTEST_SKIP() << "root reads files whatever their mode";
