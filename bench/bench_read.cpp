@@ -15,6 +15,8 @@
 #include "fi/component.h"
 #include "fi/names.h"
 #include "reader/parser.h"
+#include "reader/scanner.h"
+#include "utils/paths.h"
 
 // One block of 16 lines; names differ per block so the name table grows.
 static void append_block(std::string& out, int n) {
@@ -55,6 +57,28 @@ static long peak_rss_kb() {
     return usage.ru_maxrss;
 }
 
+// Tokens alone, with the same fresh name table: what the scanner and interning cost
+// without the readers and the tree.
+static double scan_only_seconds(const std::string& dir, const std::string& file, long* tokens) {
+    std::string bytes;
+    std::time_t mtime = 0;
+    if (read_script_file(dir.c_str(), file.c_str(), &bytes, &mtime) < 0)
+        return -1;
+    clear_name_table();
+    ScanInput in;
+    in.data = bytes.data();
+    in.size = bytes.size();
+    in.display_file = "bench.otd";
+    Token token;
+    auto start = std::chrono::steady_clock::now();
+    *tokens = 0;
+    for (int kind; (kind = next_token(in, &token)) != TOKEN_END_OF_FILE; ++*tokens) {
+    }
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    free_name_table();
+    return seconds;
+}
+
 int main() {
     char dir[] = "/tmp/vexbench.XXXXXX";
     if (!mkdtemp(dir))
@@ -63,6 +87,8 @@ int main() {
     long size = write_script(path.c_str(), 1000000);
     if (size < 0)
         return 1;
+    long tokens = 0;
+    double scan_seconds = scan_only_seconds(std::string(dir) + "/", "bench.otd", &tokens);
     long rss_before = peak_rss_kb();
 
     std::string diagnostics;
@@ -78,6 +104,8 @@ int main() {
     double mb = static_cast<double>(size) / (1024.0 * 1024.0);
     std::printf("script: %.1f MB, %u diagnostics, result %d, components %d\n", mb, error_count,
                 result, next_component_id - 2);
+    std::printf("scanner alone: %.3f s, %.1f MB/s, %ld tokens\n", scan_seconds,
+                mb / scan_seconds, tokens);
     std::printf("read: %.3f s, %.1f MB/s\n", seconds, mb / seconds);
     std::printf("peak memory: %.1f MB before, %.1f MB after (%.2f x file size)\n",
                 rss_before / 1024.0, rss_after / 1024.0,

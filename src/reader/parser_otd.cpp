@@ -401,11 +401,12 @@ static int read_check_property(Reader& r, Component* parent, int depth) {
     if (expect_name(r, "PROPERTY") < 0)
         return -1;
     const char* name = r.tok.text;
-    Span start = label ? label_span : r.tok.span;
+    Span name_span = r.tok.span;
     ParamItem* actuals = nullptr;
     if (read_optional_params(r, PARAM_ACTUAL, &actuals) < 0)
         return -1;
-    Span text = text_span(start, r.tok.span);  // r.tok: the name or its "(...)"
+    // Without "(...)", r.tok is the look-ahead that was put back, not the name.
+    Span text = text_span(label ? label_span : name_span, actuals ? r.tok.span : name_span);
     if (expect(r, KIND_SEMICOLON, plain(";")) < 0)
         return -1;
     RefSegment* property = add_segment(r, nullptr, name, actuals);

@@ -45,6 +45,26 @@ TEST(OtdReader, SpansRunFromTheKeywordToTheClosingToken) {
     EXPECT_EQ(d->text_span.last_column, 25);   // ... to its closing parenthesis
 }
 
+TEST(OtdReader, CheckedTextOfAPropertyCheckEndsAtTheNameOrItsParameters) {
+    ScriptDir s;
+    s.write("p.otd",
+            "TEST SUITE S { TEST CASE C {\n"
+            "CHECK PROPERTY \"label\" Even(4) ;\n"
+            "CHECK PROPERTY Even ;\n"
+            "} }\n");
+    s.read("p.otd");
+    const Component* with_label = s.run.root->first_child->first_child->first_child;
+    const Span& a = check_property_detail(with_label)->text_span;
+    EXPECT_EQ(a.first_column, 16);  // the label
+    EXPECT_EQ(a.last_column, 30);   // the closing parenthesis
+    const Span& b = check_property_detail(with_label->next_sibling)->text_span;
+    EXPECT_EQ(b.first_line, 3);
+    EXPECT_EQ(b.last_line, 3);
+    EXPECT_EQ(b.first_column, 16);  // the name ...
+    EXPECT_EQ(b.last_column, 19);   // ... alone, not the ";" after it
+    EXPECT_EQ(s.run.diagnostics, "");
+}
+
 TEST(OtdReader, ClassWithoutBodyIsCompleteAndTheNextTokenIsReadAgain) {
     ReadResult r = read_one("c.otd", "TEST CLASS A\nTEST SUITE S { }\n");
     EXPECT_EQ(r.tree, "TEST CLASS 'A' #2 L1-1 d0\nTEST SUITE 'S' #3 L2-2 d0\n");
