@@ -9,7 +9,6 @@
 #include "analysis/checker.h"
 
 #include <cstdint>
-#include <cstring>
 #include <functional>
 #include <new>
 #include <unordered_map>

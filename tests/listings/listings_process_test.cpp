@@ -70,3 +70,18 @@ TEST(ListingProcess, AListingNameTakenByADirectoryStopsBeforeTheOtherListing) {
     EXPECT_FALSE(dir.exists("d.cc"));
     EXPECT_EQ(dir.read("run.log"), "");
 }
+
+TEST(ListingProcess, ASemanticErrorLeavesNoListings) {
+    TempDir dir;
+    dir.write("suite.otd", "TEST SUITE S {\n  TEST CASE T { }\n  TEST CASE T { }\n}\n");
+    ProcessResult r = run_on(dir, "suite.otd");
+    EXPECT_EQ(r.status, 255);
+    EXPECT_EQ(r.err, BANNER +
+                         "vexprepro - semantic error: suite.otd:3: The TEST CASE component `T' "
+                         "is already defined in this block.\n"
+                         "\n----------------------------------\n"
+                         "C++ Test Compiler message : 1 Error(s) detected\n"
+                         "----------------------------------\n\n");
+    EXPECT_FALSE(dir.exists("suite.otd01.ots"));
+    EXPECT_FALSE(dir.exists("suite.otd01.tsf"));
+}
