@@ -108,13 +108,17 @@ QString translate(const char* text) { return QCoreApplication::translate("VEX Er
 
 // A placeholder "%n" (n from 1 to 99, one or two digits) at `i`; 0 when there is none.
 // `length` receives the characters it spans.
+int ascii_digit(const QString& text, qsizetype i) {
+    return i < text.size() && text[i] >= u'0' && text[i] <= u'9' ? text[i].unicode() - u'0' : -1;
+}
+
 int placeholder_at(const QString& text, qsizetype i, qsizetype* length) {
-    if (text[i] != u'%' || i + 1 >= text.size())
+    if (text[i] != u'%')
         return 0;
-    int d1 = text[i + 1].digitValue();
+    int d1 = ascii_digit(text, i + 1);
     if (d1 < 1)
         return 0;
-    int d2 = i + 2 < text.size() ? text[i + 2].digitValue() : -1;
+    int d2 = ascii_digit(text, i + 2);
     *length = d2 >= 0 ? 3 : 2;
     return d2 >= 0 ? d1 * 10 + d2 : d1;
 }

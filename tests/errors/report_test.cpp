@@ -183,6 +183,7 @@ TEST(Report, SubstitutionFillsEveryOccurrenceOfTheRankedPlaceholder) {
     EXPECT_EQ(substitute_arguments(q("no placeholder"), args, 3), q("no placeholder"));
     EXPECT_EQ(substitute_arguments(q("%0 %1 100%"), args, 1), q("%0 A 100%"));
     EXPECT_EQ(substitute_arguments(q("%1 %2"), args, 0), q("%1 %2"));
+    EXPECT_EQ(substitute_arguments(q("%\xd9\xa1 %1"), args, 1), q("%\xd9\xa1 A"));  // ASCII digits only
 }
 
 TEST(Report, LimitReplacesTheNextErrorAndSilencesTheRest) {
