@@ -88,7 +88,7 @@ void close_outputs() {
     the_options->log_file = nullptr;
 }
 
-// Steps 10 to 15: read, check, and every later phase while no error was reported.
+// Reads every script, checks, then runs each later phase only while no error was reported.
 void run_phases(Component* root) {
     for (SourceFile* s = the_options->source_files; s; s = s->next)
         read_script(s->name, root, false, nullptr);
