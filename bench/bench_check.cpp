@@ -43,11 +43,13 @@ std::string many_procs(int n) {
     return s + "  }\n}\n";
 }
 
-// A chain of sibling classes, each inheriting the next, with a RUN through the first.
+// A chain of sibling classes, each inheriting the next and running the TEST CASE that
+// only the last one holds, with a RUN through the first.
 std::string long_chain(int n) {
     std::string s = "RUN { a0.T; }\n";
     for (int i = 0; i + 1 < n; ++i)
-        s += "TEST CLASS a" + std::to_string(i) + " : a" + std::to_string(i + 1) + " { }\n";
+        s += "TEST CLASS a" + std::to_string(i) + " : a" + std::to_string(i + 1) +
+             " { RUN { T; } }\n";
     return s + "TEST CLASS a" + std::to_string(n - 1) + " { TEST CASE T { } }\n";
 }
 

@@ -107,6 +107,22 @@ struct FlatMap {
     }
 };
 
+// One lookup climbing from a TEST CLASS: the class, the name, and what is wanted.
+struct ClimbKey {
+    const Component* test_class = nullptr;
+    const char* name = nullptr;
+    int wanted = 0;  // a kind, or one of the two RUN target modes
+    bool operator==(const ClimbKey&) const = default;
+};
+
+struct ClimbKeyHash {
+    std::size_t operator()(const ClimbKey& k) const noexcept {
+        return mixed(reinterpret_cast<std::uintptr_t>(k.test_class) * 31 +
+                     reinterpret_cast<std::uintptr_t>(k.name) +
+                     static_cast<std::uint64_t>(static_cast<std::uint32_t>(k.wanted)));
+    }
+};
+
 struct Indexed {
     Component* child = nullptr;  // nullptr: no such child
     std::uint32_t ordinal = 0;   // position among the block's children, from 0
@@ -138,6 +154,9 @@ struct Session {
     BlockIndex* last_index = nullptr;
     std::unordered_map<const Component*, CycleMemo> cycles;
     std::uint64_t base_generation = 0;  // bumped whenever a resolved base is set
+    // What a lookup found (or not) climbing from a class: once a climb is complete the
+    // bases along it no longer change, so the same lookup from there has the same end.
+    FlatMap<ClimbKey, Component*, ClimbKeyHash> climbs;
 };
 
 Session* session = nullptr;
@@ -157,6 +176,19 @@ QString text_arg(const char* text) {
 
 QString fixed_word(const char* word) {
     return QString::fromLatin1(word);
+}
+
+// Blocks this small are scanned: an index would cost more than it saves.
+constexpr int SMALL_BLOCK = 8;
+
+// Whether lookups in `scope` go through its index.
+bool indexed(const Component* scope) {
+    if (!session)
+        return false;
+    int children = 0;
+    for (const Component* c = scope->first_child; c && children <= SMALL_BLOCK; c = c->next_sibling)
+        ++children;
+    return children > SMALL_BLOCK;
 }
 
 BlockIndex& index_of(const Component* scope) {
@@ -186,7 +218,7 @@ BlockIndex& index_of(const Component* scope) {
 
 // The first child of `scope` with this name and kind.
 Indexed first_named(const Component* scope, const char* name, int kind) {
-    if (session) {
+    if (indexed(scope)) {
         const Indexed* found = index_of(scope).first_named.find(NameKind{name, kind});
         return found ? *found : Indexed{};
     }
@@ -224,13 +256,16 @@ void set_resolved_base(TestClassDetail* d, Component* base) {
 }
 
 // The base a lookup climbs into from `test_class`, resolving it first when needed.
-Component* base_for_lookup(Component* test_class) {
+// `complete` turns false when a resolution is refused (re-entered or too deep).
+Component* base_for_lookup(Component* test_class, bool* complete) {
     TestClassDetail* d = test_class_detail(test_class);
     if (!d || !d->base)
         return nullptr;
     if (!d->resolved_base) {
-        if (resolving.count(test_class) || resolving.size() >= MAX_RESOLVING)
+        if (resolving.count(test_class) || resolving.size() >= MAX_RESOLVING) {
+            *complete = false;
             return nullptr;
+        }
         set_resolved_base(d, resolve_base_class(test_class, d->base));
         if (!d->resolved_base) {
             d->base = nullptr;
@@ -246,21 +281,31 @@ Component* base_for_lookup(Component* test_class) {
 struct Searched {
     const Component* first[8] = {};
     std::size_t count = 0;
-    std::unordered_set<const Component*> more;
+    std::vector<const Component*> rest;
+    std::unordered_set<const Component*> rest_set;
     bool contains(const Component* c) const {
         for (std::size_t i = 0; i < count && i < 8; ++i)
             if (first[i] == c)
                 return true;
-        return more.count(c) != 0;
+        return rest_set.count(c) != 0;
     }
     void add(const Component* c) {
-        if (count < 8)
+        if (count < 8) {
             first[count] = c;
-        else
-            more.insert(c);
+        } else {
+            rest.push_back(c);
+            rest_set.insert(c);
+        }
         ++count;
     }
 };
+
+void remember_climb(const Searched& searched, const char* name, int wanted, Component* found) {
+    for (std::size_t i = 0; i < searched.count && i < 8; ++i)
+        session->climbs.try_emplace(ClimbKey{searched.first[i], name, wanted}, found);
+    for (const Component* c : searched.rest)
+        session->climbs.try_emplace(ClimbKey{c, name, wanted}, found);
+}
 
 }  // namespace
 
@@ -280,7 +325,7 @@ void end_lookup_session() {
 bool has_earlier_twin(const Component* c, int kind, const char* name) {
     if (!c || !c->parent)
         return false;
-    if (!session) {
+    if (!indexed(c->parent)) {
         for (const Component* s = c->parent->first_child; s && s != c; s = s->next_sibling)
             if (s->kind == kind && s->name == name)
                 return true;
@@ -295,7 +340,7 @@ bool has_earlier_twin(const Component* c, int kind, const char* name) {
 bool has_earlier_kind(const Component* c, int kind) {
     if (!c || !c->parent)
         return false;
-    if (!session) {
+    if (!indexed(c->parent)) {
         for (const Component* s = c->parent->first_child; s && s != c; s = s->next_sibling)
             if (s->kind == kind)
                 return true;
@@ -310,17 +355,29 @@ bool has_earlier_kind(const Component* c, int kind) {
 Component* find_in_scope(Component* scope, RefSegment* segment, int wanted_kind) {
     if (!segment)
         return nullptr;
+    const bool remembering = session && session->frozen;
+    const int wanted = wanted_kind != KIND_RUN_TARGET ? wanted_kind : segment->next ? -1 : -2;
     Component* found = nullptr;
     Searched searched;
-    for (Component* s = scope; s && !found;) {
-        if (s->kind == KIND_TEST_CLASS)
+    bool complete = true;
+    for (Component* s = scope; s;) {
+        if (s->kind == KIND_TEST_CLASS) {
+            Component* const* known =
+                remembering ? session->climbs.find(ClimbKey{s, segment->name, wanted}) : nullptr;
+            if (known) {
+                found = *known;
+                break;
+            }
             searched.add(s);
+        }
         found = find_local(s, segment, wanted_kind);
         if (found || s->kind != KIND_TEST_CLASS)
             break;
-        Component* base = base_for_lookup(s);
+        Component* base = base_for_lookup(s, &complete);
         s = (base && !searched.contains(base)) ? base : nullptr;
     }
+    if (remembering && complete)
+        remember_climb(searched, segment->name, wanted, found);
     segment->resolved = found;
     return found;
 }
@@ -726,8 +783,10 @@ int check_components(Component* first) {
     session->frozen = true;  // the checker adds no component: remembered chains stay true
     check_chain(first);
     session->frozen = was_frozen;
-    if (!was_frozen)
+    if (!was_frozen) {
         session->cycles.clear();
+        session->climbs = {};
+    }
     end_lookup_session();
     return 0;
 }

@@ -360,7 +360,10 @@ TEST(CheckerRuns, ASecondCheckSeesComponentsAddedSinceTheFirst) {
 }
 
 TEST(CheckerLookups, IndexedLookupsFollowChildrenAppendedDuringASession) {
-    Checked c("TEST SUITE S { TEST CASE a { } TEST CASE b { } }\n");
+    // More children than a block that is simply scanned.
+    Checked c("TEST SUITE S { TEST CASE a { } TEST CASE b { } TEST CASE c0 { } TEST CASE c1 { }"
+              " TEST CASE c2 { } TEST CASE c3 { } TEST CASE c4 { } TEST CASE c5 { }"
+              " TEST CASE c6 { } TEST CASE c7 { } }\n");
     Component* suite = c.find(KIND_TEST_SUITE, "S");
     Component* b = c.find(KIND_TEST_CASE, "b");
     const char* a_name = intern("a");
@@ -430,4 +433,72 @@ TEST(CheckerInheritance, ABaseResolvedAfterAnEarlierCycleCheckIsStillFollowed) {
                   semantic(5, "While resolving the TEST CLASS `Z', " + cycle + "`W' ."));
     EXPECT_EQ(test_class_detail(c.find(KIND_TEST_CLASS, "X"))->resolved_base,
               c.find(KIND_TEST_CLASS, "Z"));
+}
+
+TEST(CheckerRun, RepeatedLookupsUpAChainReportTheBrokenBaseOnce) {
+    Checked c(
+        "TEST CLASS a : b { RUN { T; } }\n"
+        "TEST CLASS b : c { RUN { T; } }\n"
+        "TEST CLASS c : missing { RUN { T; } }\n"
+        "TEST CLASS d : a { RUN { U; } }\n"
+        "TEST CLASS e : d { RUN { U; } }\n");
+    const std::string none = "Component `T' not found, while resolving `RUN'.";
+    EXPECT_EQ(c.run.diagnostics,
+              semantic(3, "Component `missing' not found, while resolving `c'.") +
+                  semantic(3, "Unable to resolve the inheritance of `c'.") + semantic(1, none) +
+                  semantic(1, "Unable to resolve the checking of `T'.") + semantic(2, none) +
+                  semantic(2, "Unable to resolve the checking of `T'.") + semantic(3, none) +
+                  semantic(3, "Unable to resolve the checking of `T'.") +
+                  semantic(4, "Component `U' not found, while resolving `RUN'.") +
+                  semantic(4, "Unable to resolve the checking of `U'.") +
+                  semantic(5, "Component `U' not found, while resolving `RUN'.") +
+                  semantic(5, "Unable to resolve the checking of `U'."));
+}
+
+TEST(CheckerRun, EveryClassOfAChainFindsWhatItsLastBaseHolds) {
+    std::string script;
+    const int classes = 50;
+    for (int i = 0; i + 1 < classes; ++i)
+        script += "TEST CLASS a" + std::to_string(i) + " : a" + std::to_string(i + 1) +
+                  " { RUN { T; } }\n";
+    script += "TEST CLASS a" + std::to_string(classes - 1) + " { TEST CASE T { } }\n";
+    Checked c(script);
+    EXPECT_EQ(c.run.diagnostics, "");
+    const Component* target = c.find(KIND_TEST_CASE, "T");
+    int resolved = 0;
+    for (Component* k = c.run.root->first_child; k; k = k->next_sibling)
+        if (k->first_child && k->first_child->kind == KIND_RUN)
+            resolved += run_element_detail(k->first_child->first_child)->resolved == target;
+    EXPECT_EQ(resolved, classes - 1);
+}
+
+TEST(CheckerTwins, ABlockWithManyChildrenReportsTheSameAsASmallOne) {
+    std::string script = "TEST CLASS K {\n";
+    for (int i = 0; i < 12; ++i)
+        script += "  TEST CASE c" + std::to_string(i) + " { }\n";  // lines 2-13
+    script +=
+        "  PROC c0 { }\n"         // 14: a PROC may share a TEST CASE's name
+        "  TEST CASE c3 { }\n"    // 15
+        "  TEST SUITE c5 { }\n"   // 16
+        "  PROLOGUE { }\n"        // 17
+        "  PROLOGUE { }\n"        // 18
+        "  PROC c0 { }\n"         // 19
+        "  TEST CLASS c12 { }\n"  // 20
+        "  RUN { c0; c5; c12.c1; c11; }\n"  // 21
+        "}\n";
+    Checked c(script);
+    EXPECT_EQ(c.run.diagnostics,
+              semantic(15, "The TEST CASE component `c3' is already defined in this block.") +
+                  semantic(16, "The TEST component `c5' is already defined in this block.") +
+                  semantic(18, "The PROLOGUE component is already defined in this block.") +
+                  semantic(19, "The PROC component `c0' is already defined in this block.") +
+                  semantic(21, "Component `c1' not found, while resolving `RUN'.") +
+                  semantic(21, "Unable to resolve the checking of `c1'."));
+    Component* run = c.find(KIND_RUN, nullptr);
+    ASSERT_NE(run, nullptr);
+    EXPECT_EQ(run_element_detail(run->first_child)->resolved, c.find(KIND_TEST_CASE, "c0"));
+    // c5 names a TEST CASE first, a TEST SUITE later: the first wins.
+    EXPECT_EQ(run_element_detail(run->first_child->next_sibling)->resolved,
+              c.find(KIND_TEST_CASE, "c5"));
+    EXPECT_EQ(run_element_detail(run->last_child)->resolved, c.find(KIND_TEST_CASE, "c11"));
 }
