@@ -164,7 +164,7 @@ Session* session = nullptr;
 // Classes whose base is being resolved: a lookup climbing back into one of them stops
 // instead of resolving it again.
 std::unordered_set<const Component*> resolving;
-constexpr std::size_t MAX_RESOLVING = 4096;  // nested resolutions; deeper is "not found"
+constexpr std::size_t MAX_RESOLVING = 1024;  // nested resolutions; deeper is "not found"
 
 Location at(const Component* c) {
     return Location{c->display_file, c->line};
@@ -628,7 +628,8 @@ void check_twins(const Component* c) {
         if (!twin)
             continue;
         if (rule.name_in_text)
-            report_error(MSG_ALREADY_DEFINED_NAMED, at(c), fixed_word(rule.word), text_arg(c->name));
+            report_error(MSG_ALREADY_DEFINED_NAMED, at(c), fixed_word(rule.word),
+                         text_arg(c->name));
         else
             report_error(MSG_ALREADY_DEFINED, at(c), fixed_word(rule.word));
     }
@@ -656,8 +657,8 @@ void check_property_use(Component* c) {
         return;
     d->resolved = resolve_property_check(c, d->property);
     if (!d->resolved)
-        report_unresolved(c, parameter_word(QT_TRANSLATE_NOOP("VEX Error Parameter", "checking of")),
-                          c->name);
+        report_unresolved(
+            c, parameter_word(QT_TRANSLATE_NOOP("VEX Error Parameter", "checking of")), c->name);
 }
 
 void check_stub_use(Component* c) {
@@ -695,8 +696,8 @@ void check_run_element(Component* c) {
         return;
     d->resolved = resolve_run_path(c, d->path);
     if (!d->resolved)
-        report_unresolved(c, parameter_word(QT_TRANSLATE_NOOP("VEX Error Parameter", "checking of")),
-                          c->name);
+        report_unresolved(
+            c, parameter_word(QT_TRANSLATE_NOOP("VEX Error Parameter", "checking of")), c->name);
 }
 
 // Resolved (source, destination) pairs of the TRANSITIONs met so far in one block.

@@ -140,7 +140,9 @@ void add_records(Lines& out, const Component* c) {
     case KIND_CHECK_PROPERTY: add_check_property(out, c); break;
     case KIND_REQUIRE:
     case KIND_ENSURE:
-    case KIND_CHECK_EXCEPTION: add_text(out, c, concat({"(", escaped(name), ")"}), c->first_line); break;
+    case KIND_CHECK_EXCEPTION:
+        add_text(out, c, concat({"(", escaped(name), ")"}), c->first_line);
+        break;
     case KIND_COMMENT_TEXT:
     case KIND_COMMENT_BLOCK: add_text(out, c, escaped(name), c->first_line); break;
     default: break;

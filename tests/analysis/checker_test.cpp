@@ -373,7 +373,8 @@ TEST(CheckerLookups, IndexedLookupsFollowChildrenAppendedDuringASession) {
     EXPECT_FALSE(has_earlier_twin(b, KIND_TEST_CASE, b->name));  // itself does not count
     EXPECT_FALSE(has_earlier_kind(b, KIND_TEST_SUITE));
     EXPECT_EQ(find_in_scope(suite, segment, KIND_CHECK_STUB), nullptr);
-    Component* late = build_check_stub(suite, a_name, suite->dir, suite->file, Span{2, 2, 1, 1}, 2, 1);
+    Component* late =
+        build_check_stub(suite, a_name, suite->dir, suite->file, Span{2, 2, 1, 1}, 2, 1);
     Component* later = create_component(suite, KIND_TEST_CASE, a_name, suite->dir, suite->file,
                                         Span{3, 3, 1, 1}, 3, 1);
     EXPECT_FALSE(has_earlier_kind(late, KIND_CHECK_STUB));

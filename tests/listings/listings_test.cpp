@@ -45,7 +45,8 @@ struct Expected {
 void reference_add(std::uint32_t& s, std::uint32_t& x, const std::string& text) {
     for (unsigned char byte : text) {
         const std::int64_t value = byte < 128 ? byte : static_cast<std::int64_t>(byte) - 256;
-        const std::uint64_t added = static_cast<std::uint64_t>(s) + static_cast<std::uint64_t>(value);
+        const std::uint64_t added =
+            static_cast<std::uint64_t>(s) + static_cast<std::uint64_t>(value);
         s = static_cast<std::uint32_t>((added & 0xFFFFFFFFu) * 2);
         x ^= s;
     }
