@@ -585,15 +585,25 @@ const char* action_name(int action) {
 }
 
 // "->#<source>,#<destination>" once either end is resolved; an unresolved end is "-".
+// "#<id>", or "-" for an unresolved slot.
+void append_target_id(std::string& out, const Component* target) {
+    if (!target) {
+        out += '-';
+        return;
+    }
+    out += '#';
+    out += std::to_string(target->id);
+}
+
 void dump_transition(std::string& out, const TransitionDetail* d) {
     dump_text(out, " from=", d->source, false);
     dump_text(out, " to=", d->destination, false);
     if (!d->resolved_source && !d->resolved_destination)
         return;
     out += " ->";
-    out += d->resolved_source ? "#" + std::to_string(d->resolved_source->id) : "-";
+    append_target_id(out, d->resolved_source);
     out += ',';
-    out += d->resolved_destination ? "#" + std::to_string(d->resolved_destination->id) : "-";
+    append_target_id(out, d->resolved_destination);
 }
 
 void dump_details(std::string& out, const Component* c) {
@@ -632,11 +642,22 @@ void dump_details(std::string& out, const Component* c) {
 void dump_line(std::string& out, const Component* c, int level) {
     out.append(static_cast<std::size_t>(level) * 2, ' ');
     const char* kind = kind_name(c->kind);
-    out += kind ? std::string(kind) : "KIND " + std::to_string(c->kind);
+    if (kind) {
+        out += kind;
+    } else {
+        out += "KIND ";
+        out += std::to_string(c->kind);
+    }
     out += " '";
     out += c->name ? c->name : "-";
-    out += "' #" + std::to_string(c->id) + " L" + std::to_string(c->first_line) + "-" +
-           std::to_string(c->last_line) + " d" + std::to_string(c->depth);
+    out += "' #";
+    out += std::to_string(c->id);
+    out += " L";
+    out += std::to_string(c->first_line);
+    out += '-';
+    out += std::to_string(c->last_line);
+    out += " d";
+    out += std::to_string(c->depth);
     dump_details(out, c);
     out += '\n';
 }
