@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <vector>
 
 #include "driver/options.h"
 #include "errors/report.h"
@@ -65,16 +67,36 @@ void write_ots_head(FileRecord* r, std::time_t run_time) {
     std::fwrite(dp.data(), 1, dp.size(), r->ots_file);
 }
 
-// Creates both listings of one script and writes their headers; -1 after message 43.
-int open_listings(FileRecord* r, std::time_t run_time) {
-    r->tsf_file = open_output_file(r->tsf_name, MODE_TSF);
-    if (!r->tsf_file) {
-        report_error(MSG_CANNOT_CREATE, {}, arg_text(r->tsf_name));
+// While the phase runs, each listing is written to memory: a run may read thousands of
+// scripts (an empty one may be included any number of times) and holding two open
+// files per script would run out of file handles. The files themselves are created,
+// in order and logged, when the phase starts, and filled when their text is complete.
+struct ListingText {
+    char* tsf = nullptr;
+    std::size_t tsf_size = 0;
+    char* ots = nullptr;
+    std::size_t ots_size = 0;
+};
+
+// Creates (and logs) one listing, empty for now; -1 after message 43.
+int create_listing(const char* name, int mode) {
+    FILE* file = open_output_file(name, mode);
+    if (!file) {
+        report_error(MSG_CANNOT_CREATE, {}, arg_text(name));
         return -1;
     }
-    r->ots_file = open_output_file(r->ots_name, MODE_OTS);
-    if (!r->ots_file) {
-        report_error(MSG_CANNOT_CREATE, {}, arg_text(r->ots_name));
+    return close_output_file(file, name);
+}
+
+// Creates both listings of one script and writes their headers to memory;
+// -1 after message 43.
+int open_listings(FileRecord* r, ListingText& text, std::time_t run_time) {
+    if (create_listing(r->tsf_name, MODE_TSF) < 0 || create_listing(r->ots_name, MODE_OTS) < 0)
+        return -1;
+    r->tsf_file = open_memstream(&text.tsf, &text.tsf_size);
+    r->ots_file = open_memstream(&text.ots, &text.ots_size);
+    if (!r->tsf_file || !r->ots_file) {
+        report_error(MSG_NO_FREE_MEMORY);
         return -1;
     }
     write_tsf_head(r);
@@ -83,13 +105,37 @@ int open_listings(FileRecord* r, std::time_t run_time) {
     return 0;
 }
 
-// Closes the .ots then the .tsf of one script; a write error is reported (43) here.
-int close_listings(FileRecord* r) {
-    const int ots = close_output_file(r->ots_file, r->ots_name);
-    const int tsf = close_output_file(r->tsf_file, r->tsf_name);
+// Writes a finished text over the listing created at the start; -1 after message 43/44.
+int fill_listing(const char* name, const char* bytes, std::size_t size) {
+    FILE* file = std::fopen(name, "wb");
+    if (!file) {
+        report_error(MSG_CANNOT_CREATE, {}, arg_text(name));
+        return -1;
+    }
+    if (size > 0)
+        std::fwrite(bytes, 1, size, file);
+    return close_output_file(file, name);
+}
+
+// Ends the memory texts of one script and writes them to its .ots then .tsf file;
+// a write error is reported (43) here. Scripts whose listings were never opened are skipped.
+int close_listings(FileRecord* r, ListingText& text) {
+    if (!r->tsf_file && !r->ots_file)
+        return 0;
+    const bool memory_ok = (!r->ots_file || std::fclose(r->ots_file) == 0) &&
+                           (!r->tsf_file || std::fclose(r->tsf_file) == 0);
     r->ots_file = nullptr;
     r->tsf_file = nullptr;
-    return ots < 0 || tsf < 0 ? -1 : 0;
+    int result = memory_ok ? 0 : -1;
+    if (!memory_ok)
+        report_error(MSG_NO_FREE_MEMORY);
+    else if (fill_listing(r->ots_name, text.ots, text.ots_size) < 0 ||
+             fill_listing(r->tsf_name, text.tsf, text.tsf_size) < 0)
+        result = -1;
+    std::free(text.ots);
+    std::free(text.tsf);
+    text = ListingText{};
+    return result;
 }
 
 void write_ots_trailer(FileRecord* r) {
@@ -171,11 +217,17 @@ int write_listing_records(Component* first) {
 int write_static_files(Component* root, std::time_t run_time) {
     if (!the_options)
         return 0;
+    std::vector<ListingText> texts(static_cast<std::size_t>(the_options->file_count) + 1);
+    auto text_of = [&texts](const FileRecord* r) -> ListingText& {
+        return texts[static_cast<std::size_t>(r->file_no) < texts.size()
+                         ? static_cast<std::size_t>(r->file_no)
+                         : 0];
+    };
     for (FileRecord* r = the_options->file_table; r; r = r->next) {
-        if (open_listings(r, run_time) < 0) {
+        if (open_listings(r, text_of(r), run_time) < 0) {
             // What was created keeps its headers; nothing more is written.
             for (FileRecord* o = the_options->file_table; o; o = o->next)
-                close_listings(o);
+                close_listings(o, text_of(o));
             return -1;
         }
     }
@@ -184,7 +236,7 @@ int write_static_files(Component* root, std::time_t run_time) {
     for (FileRecord* r = the_options->file_table; r; r = r->next) {
         write_ots_trailer(r);
         write_tsf_trailer(r);
-        if (close_listings(r) < 0)
+        if (close_listings(r, text_of(r)) < 0)
             result = -1;
     }
     return result;

@@ -404,3 +404,20 @@ TEST(ListingFailures, AWriteErrorOnAListingIsReportedWhenItIsClosed) {
     EXPECT_GT(error_count, 0u);
     EXPECT_EQ(the_options->file_table->ots_file, nullptr);
 }
+
+TEST(Listings, MoreScriptsThanOpenFileHandlesAreAllListed) {
+    // An empty script may be included any number of times; each inclusion is a script
+    // of its own with two listings, far more than the process may hold open at once.
+    Listed l;
+    l.dir.write("empty.stb", "");
+    std::string main;
+    for (int i = 0; i < 1500; ++i)
+        main += "INCLUDE \"empty.stb\";\n";
+    l.read("many.otd", main);
+    ASSERT_EQ(l.write(), 0);
+    EXPECT_EQ(l.run.diagnostics, "");
+    EXPECT_EQ(the_options->file_count, 1501);
+    const Expected e = expected_files(head(l.here(), "empty.stb"));
+    EXPECT_EQ(l.dir.read("empty.stb1501.ots"), e.ots);
+    EXPECT_EQ(l.dir.read("empty.stb1501.tsf"), e.tsf);
+}
