@@ -231,27 +231,3 @@ TEST(CommandLine, AnEmptyLanguageIsRejected) {
     EXPECT_EQ(parse({"a.otd", "-G", ""}), -1);
     EXPECT_EQ(run.diagnostics, message("`' is not a good parameter for the `-G' option."));
 }
-
-TEST(CommandLine, UsageTextIsExact) {
-    RunState run;
-    print_usage();
-    EXPECT_EQ(run.diagnostics,
-              "\nUsage : vexprepro <SourceFiles>\n"
-              "                  -G <GeneratedCode>\n"
-              "                  -O <GeneratedFile>\n"
-              "                  -OTI <InstrumentationFile>\n"
-              "                  -TDF <DynamicFile>\n"
-              "                  [-E <NumberOfErrors>]\n"
-              "                  [-NODLINE]\n"
-              "                  [-NOPATH]\n"
-              "                  [-VELDOR_LOG <VeldorLogFile>]\n"
-              "\n"
-              "  <SourceFiles>         : OTD or OTC source files (.otd, .stb, .dcl or .otc).\n"
-              "  <GeneratedCode>       : C++.\n"
-              "  <GeneratedFile>       : Name of the generated source file (.cc).\n"
-              "  <InstrumentationFile> : Name of the instrumentation file (.oti).\n"
-              "  <DynamicFile>         : Name of the dynamic file (.tdf).\n"
-              "  <NumberOfErrors>      : Maximum number of errors allowed.\n"
-              "  <VeldorLogFile>       : Name of the Veldor log file (.log).\n"
-              "\n");
-}
