@@ -4,12 +4,15 @@
 // release reports unknown kinds (message 48) and never stops.
 //
 // Reference segments and parameter items live in two arenas released in bulk, so
-// copies of components may share lists freely. Release walks the tree without
+// copies of components may share lists freely. Components and their detail records
+// are carved from one more arena (a script makes hundreds of thousands of them), which
+// is released with the root. Release walks the tree without
 // recursion: a hostile script may nest components very deeply.
 #include "fi/component.h"
 
 #include <cstring>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "errors/report.h"
@@ -52,6 +55,59 @@ void arena_free(Arena<T>& arena) {
     arena.used = Arena<T>::BLOCK;
 }
 
+// Components and detail records: bump-allocated from large blocks, never moved.
+struct RecordArena {
+    static constexpr std::size_t BLOCK_BYTES = std::size_t{256} << 10;
+    std::vector<char*> blocks;
+    std::size_t used = BLOCK_BYTES;  // bytes taken from the last block
+};
+
+RecordArena records;
+
+void* record_bytes(RecordArena& arena, std::size_t size) noexcept {
+    constexpr std::size_t ALIGN = alignof(std::max_align_t);
+    size = (size + ALIGN - 1) & ~(ALIGN - 1);
+    if (size > RecordArena::BLOCK_BYTES)
+        return nullptr;
+    if (RecordArena::BLOCK_BYTES - arena.used < size) {
+        char* block = static_cast<char*>(::operator new[](RecordArena::BLOCK_BYTES, std::nothrow));
+        if (!block)
+            return nullptr;
+        try {
+            arena.blocks.push_back(block);
+        } catch (...) {
+            ::operator delete[](block, std::nothrow);
+            return nullptr;
+        }
+        arena.used = 0;
+    }
+    void* bytes = arena.blocks.back() + arena.used;
+    arena.used += size;
+    return bytes;
+}
+
+// A record built in the arena; nullptr when memory runs out.
+template <typename T, typename... Args>
+T* make_record(Args&&... args) {
+    void* bytes = record_bytes(records, sizeof(T));
+    return bytes ? new (bytes) T{std::forward<Args>(args)...} : nullptr;
+}
+
+void free_records() {
+    for (char* block : records.blocks)
+        ::operator delete[](block, std::nothrow);
+    records.blocks.clear();
+    records.blocks.shrink_to_fit();
+    records.used = RecordArena::BLOCK_BYTES;
+}
+
+// Destroys a record carved from the arena; its bytes go back with the arena.
+template <typename T>
+void destroy(void* record) {
+    if (record)
+        static_cast<T*>(record)->~T();
+}
+
 Arena<RefSegment> segment_pool;
 Arena<ParamItem> param_pool;
 
@@ -61,31 +117,22 @@ RefSegment* last_reference_tail = nullptr;
 
 // The display name of the last (dir, file) pair: the readers create thousands of
 // components from one script, and display_name asks the system for the current
-// directory each time. Texts are kept (not pointers) because the name table may be
-// emptied between runs; the result is re-interned so the pointer is always current.
-// Emptied with the pools at the start of a run.
+// directory each time. Interned pointers identify the pair; the cache is emptied with
+// the pools at the start of every run, after the name table has been emptied.
 struct DisplayCache {
-    bool valid = false;
-    std::string dir, file, display;
+    const char* dir = nullptr;
+    const char* file = nullptr;
+    const char* display = nullptr;  // nullptr: nothing cached
 };
 DisplayCache display_cache;
 
 const char* cached_display_name(const char* dir, const char* file) {
-    std::string_view d = dir ? dir : "", f = file ? file : "";
     DisplayCache& c = display_cache;
-    if (c.valid && c.dir == d && c.file == f)
-        return intern(c.display);
-    const char* display = display_name(d.data(), f.data());
-    if (!display)
-        return nullptr;
-    try {
-        c.dir = d;
-        c.file = f;
-        c.display = display;
-        c.valid = true;
-    } catch (const std::bad_alloc&) {
-        c.valid = false;
-    }
+    if (c.display && c.dir == dir && c.file == file)
+        return c.display;
+    const char* display = display_name(dir ? dir : "", file ? file : "");
+    if (display)
+        c = DisplayCache{dir, file, display};
     return display;
 }
 
@@ -111,13 +158,13 @@ void unlink_last_child(Component* parent) {
         c->prev_sibling->next_sibling = nullptr;
     else
         parent->first_child = nullptr;
-    delete c;
+    // The record's bytes stay in the arena until the tree is released.
 }
 
 template <typename D>
 Component* with_detail(Component* c, D* detail) {
     if (!c) {
-        delete detail;
+        destroy<D>(detail);
         return nullptr;
     }
     if (!detail) {
@@ -162,7 +209,7 @@ TransitionDetail* transition_detail(const Component* c) {
 }
 
 Component* create_root() {
-    Component* root = new (std::nothrow) Component;
+    Component* root = make_record<Component>();
     if (!root)
         return nullptr;
     root->kind = KIND_ROOT;
@@ -176,7 +223,7 @@ Component* create_component(Component* parent, int kind, const char* name, const
     if (!parent)
         return nullptr;
     const char* display = cached_display_name(dir, file);
-    Component* c = display ? new (std::nothrow) Component : nullptr;
+    Component* c = display ? make_record<Component>() : nullptr;
     if (!c)
         return nullptr;
     c->kind = kind;
@@ -205,7 +252,7 @@ Component* create_component(Component* parent, int kind, const char* name, const
 Component* build_test_class(Component* parent, const char* name, const char* dir, const char* file,
                             Span span, int line, int depth, ParamItem* formals, RefSegment* base) {
     Component* c = create_component(parent, KIND_TEST_CLASS, name, dir, file, span, line, depth);
-    return with_detail(c, c ? new (std::nothrow) TestClassDetail{formals, base, nullptr} : nullptr);
+    return with_detail(c, c ? make_record<TestClassDetail>(formals, base, nullptr) : nullptr);
 }
 
 Component* build_param_list(Component* parent, int kind, const char* name, const char* dir,
@@ -213,13 +260,13 @@ Component* build_param_list(Component* parent, int kind, const char* name, const
     if (!is_param_list_kind(kind))
         return nullptr;
     Component* c = create_component(parent, kind, name, dir, file, span, line, depth);
-    return with_detail(c, c ? new (std::nothrow) ParamListDetail{params} : nullptr);
+    return with_detail(c, c ? make_record<ParamListDetail>(params) : nullptr);
 }
 
 Component* build_call(Component* parent, const char* name, const char* dir, const char* file,
                       Span span, int line, int depth, RefSegment* callee, ParamItem* actuals) {
     Component* c = create_component(parent, KIND_CALL, name, dir, file, span, line, depth);
-    return with_detail(c, c ? new (std::nothrow) CallDetail{callee, actuals, nullptr} : nullptr);
+    return with_detail(c, c ? make_record<CallDetail>(callee, actuals, nullptr) : nullptr);
 }
 
 Component* build_check_property(Component* parent, const char* label, const char* name,
@@ -227,8 +274,8 @@ Component* build_check_property(Component* parent, const char* label, const char
                                 RefSegment* property, ParamItem* actuals, Span text_span) {
     Component* c =
         create_component(parent, KIND_CHECK_PROPERTY, name, dir, file, span, line, depth);
-    return with_detail(c, c ? new (std::nothrow) CheckPropertyDetail{property, actuals, label,
-                                                                     nullptr, text_span, 0}
+    return with_detail(c, c ? make_record<CheckPropertyDetail>(property, actuals, label,
+                                                                     nullptr, text_span, 0u)
                             : nullptr);
 }
 
@@ -237,7 +284,7 @@ Component* build_check(Component* parent, const char* label, const char* express
                        Span text_span) {
     Component* c = create_component(parent, KIND_CHECK, nullptr, dir, file, span, line, depth);
     return with_detail(
-        c, c ? new (std::nothrow) CheckDetail{label, expression, text_span, 0} : nullptr);
+        c, c ? make_record<CheckDetail>(label, expression, text_span, 0u) : nullptr);
 }
 
 Component* build_condition(Component* parent, int kind, const char* name, const char* dir,
@@ -245,19 +292,19 @@ Component* build_condition(Component* parent, int kind, const char* name, const 
     if (!is_condition_kind(kind))
         return nullptr;
     Component* c = create_component(parent, kind, name, dir, file, span, line, depth);
-    return with_detail(c, c ? new (std::nothrow) ConditionDetail{condition_span, 0} : nullptr);
+    return with_detail(c, c ? make_record<ConditionDetail>(condition_span, 0u) : nullptr);
 }
 
 Component* build_run_element(Component* parent, const char* name, const char* dir,
                              const char* file, Span span, int line, int depth, RefSegment* path) {
     Component* c = create_component(parent, KIND_RUN_ELEMENT, name, dir, file, span, line, depth);
-    return with_detail(c, c ? new (std::nothrow) RunElementDetail{path, nullptr} : nullptr);
+    return with_detail(c, c ? make_record<RunElementDetail>(path, nullptr) : nullptr);
 }
 
 Component* build_stub(Component* parent, const char* name, const char* dir, const char* file,
                       Span span, int line, int depth, const char* signature) {
     Component* c = create_component(parent, KIND_STUB, name, dir, file, span, line, depth);
-    StubDetail* detail = c ? new (std::nothrow) StubDetail : nullptr;
+    StubDetail* detail = c ? make_record<StubDetail>() : nullptr;
     if (detail)
         detail->signature = signature;
     return with_detail(c, detail);
@@ -266,28 +313,27 @@ Component* build_stub(Component* parent, const char* name, const char* dir, cons
 Component* build_check_stub(Component* parent, const char* name, const char* dir,
                             const char* file, Span span, int line, int depth) {
     Component* c = create_component(parent, KIND_CHECK_STUB, name, dir, file, span, line, depth);
-    return with_detail(c, c ? new (std::nothrow) CheckStubDetail : nullptr);
+    return with_detail(c, c ? make_record<CheckStubDetail>() : nullptr);
 }
 
 Component* build_on_error(Component* parent, const char* name, const char* dir, const char* file,
                           Span span, int line, int depth) {
     Component* c = create_component(parent, KIND_ON_ERROR, name, dir, file, span, line, depth);
-    return with_detail(c, c ? new (std::nothrow) OnErrorDetail : nullptr);
+    return with_detail(c, c ? make_record<OnErrorDetail>() : nullptr);
 }
 
 Component* build_transition(Component* parent, const char* name, const char* dir,
                             const char* file, Span span, int line, int depth, const char* source,
                             const char* destination) {
     Component* c = create_component(parent, KIND_TRANSITION, name, dir, file, span, line, depth);
-    return with_detail(c, c ? new (std::nothrow)
-                                  TransitionDetail{source, destination, nullptr, nullptr}
+    return with_detail(c, c ? make_record<TransitionDetail>(source, destination, nullptr, nullptr)
                             : nullptr);
 }
 
 Component* build_uml_state(Component* parent, const char* name, const char* dir,
                            const char* file, Span span, int line, int depth) {
     Component* c = create_component(parent, KIND_UML_STATE, name, dir, file, span, line, depth);
-    return with_detail(c, c ? new (std::nothrow) UmlStateDetail : nullptr);
+    return with_detail(c, c ? make_record<UmlStateDetail>() : nullptr);
 }
 
 Component* root_of(Component* c) {
@@ -460,22 +506,22 @@ namespace {
 // Releases the detail record by the component's kind; false for an unknown kind.
 bool release_detail(Component* c) {
     switch (c->kind) {
-    case KIND_TEST_CLASS: delete static_cast<TestClassDetail*>(c->detail); return true;
-    case KIND_CHECK_PROPERTY: delete static_cast<CheckPropertyDetail*>(c->detail); return true;
-    case KIND_CHECK_STUB: delete static_cast<CheckStubDetail*>(c->detail); return true;
-    case KIND_ON_ERROR: delete static_cast<OnErrorDetail*>(c->detail); return true;
+    case KIND_TEST_CLASS: destroy<TestClassDetail>(c->detail); return true;
+    case KIND_CHECK_PROPERTY: destroy<CheckPropertyDetail>(c->detail); return true;
+    case KIND_CHECK_STUB: destroy<CheckStubDetail>(c->detail); return true;
+    case KIND_ON_ERROR: destroy<OnErrorDetail>(c->detail); return true;
     case KIND_PRINT:
     case KIND_PROC:
-    case KIND_PROPERTY: delete static_cast<ParamListDetail*>(c->detail); return true;
-    case KIND_CALL: delete static_cast<CallDetail*>(c->detail); return true;
+    case KIND_PROPERTY: destroy<ParamListDetail>(c->detail); return true;
+    case KIND_CALL: destroy<CallDetail>(c->detail); return true;
     case KIND_ENSURE:
     case KIND_INVARIANT:
-    case KIND_REQUIRE: delete static_cast<ConditionDetail*>(c->detail); return true;
-    case KIND_RUN_ELEMENT: delete static_cast<RunElementDetail*>(c->detail); return true;
-    case KIND_UML_STATE: delete static_cast<UmlStateDetail*>(c->detail); return true;
-    case KIND_TRANSITION: delete static_cast<TransitionDetail*>(c->detail); return true;
-    case KIND_CHECK: delete static_cast<CheckDetail*>(c->detail); return true;
-    case KIND_STUB: delete static_cast<StubDetail*>(c->detail); return true;
+    case KIND_REQUIRE: destroy<ConditionDetail>(c->detail); return true;
+    case KIND_RUN_ELEMENT: destroy<RunElementDetail>(c->detail); return true;
+    case KIND_UML_STATE: destroy<UmlStateDetail>(c->detail); return true;
+    case KIND_TRANSITION: destroy<TransitionDetail>(c->detail); return true;
+    case KIND_CHECK: destroy<CheckDetail>(c->detail); return true;
+    case KIND_STUB: destroy<StubDetail>(c->detail); return true;
     // Reserved kinds that no reader makes, and kinds without a detail record.
     case 1200: case 1301: case 1405: case 1412: case 1414: case 1415: case 1416: case 1417:
     case 1432: case 1434: case 1435:
@@ -496,7 +542,6 @@ void release_component(Component* c) {
     if (!release_detail(c))
         report_error(MSG_UNKNOWN_TOKEN, Location{c->display_file, c->line},
                      arg_text(c->name ? c->name : ""));
-    delete c;
 }
 
 }  // namespace
@@ -505,6 +550,7 @@ void release_component(Component* c) {
 // back through parent once a chain of siblings is used up.
 void free_components(Component* first) {
     Component* const outer = first ? first->parent : nullptr;
+    const bool whole_tree = first && !outer && first->kind == KIND_ROOT;
     Component* c = first;
     while (c) {
         if (Component* child = c->first_child) {
@@ -517,6 +563,8 @@ void free_components(Component* first) {
         release_component(c);
         c = next ? next : (up != outer ? up : nullptr);
     }
+    if (whole_tree)
+        free_records();
 }
 
 void free_segment_pool() {
@@ -527,7 +575,7 @@ void free_segment_pool() {
 void free_param_pool() { arena_free(param_pool); }
 
 void clear_pools() {
-    display_cache.valid = false;
+    display_cache = DisplayCache{};
     free_segment_pool();
     free_param_pool();
 }
