@@ -10,7 +10,9 @@
 // recursion: a hostile script may nest components very deeply.
 #include "fi/component.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <sys/mman.h>
 #include <new>
 #include <utility>
 #include <vector>
@@ -57,12 +59,27 @@ void arena_free(Arena<T>& arena) {
 
 // Components and detail records: bump-allocated from large blocks, never moved.
 struct RecordArena {
-    static constexpr std::size_t BLOCK_BYTES = std::size_t{256} << 10;
+    static constexpr std::size_t BLOCK_BYTES = std::size_t{2} << 20;
     std::vector<char*> blocks;
     std::size_t used = BLOCK_BYTES;  // bytes taken from the last block
 };
 
 RecordArena records;
+
+// One arena block, aligned and marked for huge pages where the system offers them:
+// a large script fills hundreds of megabytes, and one page fault per 4 KiB showed as
+// a quarter of the reading time.
+char* allocate_record_block() {
+    constexpr std::size_t BYTES = RecordArena::BLOCK_BYTES;
+#ifdef MADV_HUGEPAGE
+    void* block = std::aligned_alloc(BYTES, BYTES);
+    if (block)
+        madvise(block, BYTES, MADV_HUGEPAGE);
+    return static_cast<char*>(block);
+#else
+    return static_cast<char*>(std::malloc(BYTES));
+#endif
+}
 
 void* record_bytes(RecordArena& arena, std::size_t size) noexcept {
     constexpr std::size_t ALIGN = alignof(std::max_align_t);
@@ -70,13 +87,13 @@ void* record_bytes(RecordArena& arena, std::size_t size) noexcept {
     if (size > RecordArena::BLOCK_BYTES)
         return nullptr;
     if (RecordArena::BLOCK_BYTES - arena.used < size) {
-        char* block = static_cast<char*>(::operator new[](RecordArena::BLOCK_BYTES, std::nothrow));
+        char* block = allocate_record_block();
         if (!block)
             return nullptr;
         try {
             arena.blocks.push_back(block);
         } catch (...) {
-            ::operator delete[](block, std::nothrow);
+            std::free(block);
             return nullptr;
         }
         arena.used = 0;
@@ -95,7 +112,7 @@ T* make_record(Args&&... args) {
 
 void free_records() {
     for (char* block : records.blocks)
-        ::operator delete[](block, std::nothrow);
+        std::free(block);
     records.blocks.clear();
     records.blocks.shrink_to_fit();
     records.used = RecordArena::BLOCK_BYTES;

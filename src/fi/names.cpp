@@ -6,10 +6,11 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <sys/mman.h>
 
 namespace {
 
-constexpr std::size_t BLOCK_SIZE = std::size_t{1} << 20;  // 1 MiB per arena block
+constexpr std::size_t BLOCK_SIZE = std::size_t{2} << 20;  // 2 MiB per arena block
 constexpr std::size_t HEADER = sizeof(std::size_t);       // the stored length
 constexpr std::size_t FIRST_SLOT_COUNT = 1024;
 
@@ -65,13 +66,27 @@ std::size_t length_of(const char* text) {
     return n;
 }
 
+// A block of `bytes`; the standard blocks are aligned and marked for huge pages, which
+// spares the kernel one page fault per 4 KiB on large scripts.
+void* allocate_block(std::size_t bytes) {
+#ifdef MADV_HUGEPAGE
+    if (bytes == BLOCK_SIZE) {
+        void* block = std::aligned_alloc(BLOCK_SIZE, BLOCK_SIZE);
+        if (block)
+            madvise(block, BLOCK_SIZE, MADV_HUGEPAGE);
+        return block;
+    }
+#endif
+    return std::malloc(bytes);
+}
+
 // Room for one entry of `n` bytes; nullptr when memory runs out.
 char* allocate_entry(std::size_t n) {
     std::size_t need = HEADER + n + 1;
     Block* b = table.blocks;
     if (!b || b->size - b->used < need) {
-        std::size_t size = need > BLOCK_SIZE / 4 ? need : BLOCK_SIZE;
-        Block* fresh = static_cast<Block*>(std::malloc(sizeof(Block) + size));
+        std::size_t size = need > BLOCK_SIZE / 4 ? need : BLOCK_SIZE - sizeof(Block);
+        Block* fresh = static_cast<Block*>(allocate_block(sizeof(Block) + size));
         if (!fresh)
             return nullptr;
         fresh->size = size;
