@@ -9,7 +9,7 @@
 #include "fi/names.h"
 #include "support/test_support.h"
 
-TEST(Options, DefaultsFollowThePart) {
+TEST(Options, DefaultsAreTheDocumentedOnes) {
     TempDir dir;
     unsetenv("XRLTGT");
     RunState run;

@@ -94,7 +94,7 @@ TEST(OtcReader, SignaturesRunningIntoTheEndOfTheFileAreReported) {
               "vexprepro - syntax error: w.otc:2: `}' expected instead of `EOF'.\n");
 }
 
-TEST(OtcReader, OnlyClassesStandAtTheTopAndStatementErrorsNameTheirPart) {
+TEST(OtcReader, OnlyClassesStandAtTheTopAndStatementErrorsNameTheirBlock) {
     ReadResult r = read_one("e.otc",
                             "INVARIANT (x);\n"
                             "CLASS A {\n"
