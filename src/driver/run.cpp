@@ -89,22 +89,16 @@ void close_outputs() {
 }
 
 // Reads every script, checks, then runs each later phase only while no error was reported.
+// Expansion of inherited components comes between the listings and the second check,
+// and generation (which opens output_file and oti_file) after it; neither exists yet.
 void run_phases(Component* root) {
     for (SourceFile* s = the_options->source_files; s; s = s->next)
         read_script(s->name, root, false, nullptr);
     check_components(root);
     if (error_count == 0)
         write_static_files(root, std::time(nullptr));
-    if (error_count == 0) {
-        // EXPANSION goes here once analysis/expand lands (inherited components copied):
-        // expand_components(root);
-    }
     if (error_count == 0)
         check_components(root);
-    if (error_count == 0) {
-        // GENERATION goes here once gen/ lands; it opens output_file
-        // (mode 200) and oti_file (mode 202), which close_outputs() then closes.
-    }
 }
 
 }  // namespace
