@@ -364,15 +364,20 @@ static int read_call(Reader& r, Component* parent, int depth) {
     return 0;
 }
 
+// The optional quoted label of CHECK and CHECK PROPERTY; *label stays nullptr without one.
+static void read_optional_label(Reader& r, const char** label, Span* label_span) {
+    if (!accept(r, KIND_STRING))
+        return;
+    *label = r.tok.text;
+    *label_span = r.tok.span;
+}
+
 // check = CHECK [ string ] "(" text ")" ";"
 static int read_check(Reader& r, Component* parent, int depth) {
     Span keyword = r.tok.span;
     const char* label = nullptr;
     Span label_span;
-    if (accept(r, KIND_STRING)) {
-        label = r.tok.text;
-        label_span = r.tok.span;
-    }
+    read_optional_label(r, &label, &label_span);
     if (expect_expression(r, "CHECK") < 0)
         return -1;
     Token expression = r.tok;
@@ -394,10 +399,7 @@ static int read_check_property(Reader& r, Component* parent, int depth) {
     Span keyword = r.tok.span;
     const char* label = nullptr;
     Span label_span;
-    if (accept(r, KIND_STRING)) {
-        label = r.tok.text;
-        label_span = r.tok.span;
-    }
+    read_optional_label(r, &label, &label_span);
     if (expect_name(r, "PROPERTY") < 0)
         return -1;
     const char* name = r.tok.text;
