@@ -1,6 +1,6 @@
 // driver/run.cpp: the whole run, top to bottom: translators and banner, fresh state,
-// the command line and the log, reading every script, checking, the listings, (the
-// later phases), closing every output, releasing everything, and the summary.
+// the command line and the log, reading every script, checking, the listings, expansion,
+// the second check, generation, closing every output, releasing everything, the summary.
 #include "driver/run.h"
 
 #include <QCoreApplication>
@@ -11,11 +11,13 @@
 #include <ctime>
 
 #include "analysis/checker.h"
+#include "analysis/expand.h"
 #include "driver/command_line.h"
 #include "driver/options.h"
 #include "errors/report.h"
 #include "fi/component.h"
 #include "fi/names.h"
+#include "gen/generator.h"
 #include "listings/statgen.h"
 #include "reader/parser.h"
 
@@ -88,9 +90,10 @@ void close_outputs() {
     the_options->log_file = nullptr;
 }
 
-// Reads every script, checks, then runs each later phase only while no error was reported.
-// Expansion of inherited components comes between the listings and the second check,
-// and generation (which opens output_file and oti_file) after it; neither exists yet.
+// Reads every script, checks, then runs each later phase only while no error was reported:
+// the listings, the expansion of inherited components, the second check over the copies,
+// and generation. The driver and instrumentation files take their final names only when
+// generation and their closing went through.
 void run_phases(Component* root) {
     for (SourceFile* s = the_options->source_files; s; s = s->next)
         read_script(s->name, root, false, nullptr);
@@ -98,7 +101,13 @@ void run_phases(Component* root) {
     if (error_count == 0)
         write_static_files(root, std::time(nullptr));
     if (error_count == 0)
+        expand_tree(root);
+    if (error_count == 0)
         check_components(root);
+    if (error_count == 0) {
+        const int generated = generate_driver(root);
+        finish_generated_files(generated == 0 && error_count == 0);
+    }
 }
 
 }  // namespace

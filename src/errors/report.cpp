@@ -232,10 +232,15 @@ FILE* open_output_file(const char* name, int mode) {
     FILE* file = std::fopen(name, "w");
     if (!file)
         return nullptr;
-    // A failing log write leaves the log's error flag set: close_output_file reports it.
-    if (the_options && the_options->log_file)
-        std::fprintf(the_options->log_file, "%s %s\n", tag, name);
+    log_output_file(name, mode);
     return file;
+}
+
+void log_output_file(const char* name, int mode) {
+    const char* tag = log_tag(mode);
+    // A failing log write leaves the log's error flag set: close_output_file reports it.
+    if (tag && name && the_options && the_options->log_file)
+        std::fprintf(the_options->log_file, "%s %s\n", tag, name);
 }
 
 int close_output_file(FILE* file, const char* name) {

@@ -125,6 +125,9 @@ constexpr int MODE_LOG = 205;        // appended, not logged
 // reports message 43. A failed log-line write is reported against the log (43).
 FILE* open_output_file(const char* name, int mode);
 
+// The log line alone ("<TAG> <name>"), for files created by other means.
+void log_output_file(const char* name, int mode);
+
 // Flushes and closes `file`, which was written under `name`. A pending write error or a
 // failed flush reports 43 "Cannot create `name'." and a failed close 44; returns 0 or -1.
 // nullptr is accepted and ignored (0). Every file the tool writes is closed through it.

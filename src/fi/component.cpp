@@ -505,6 +505,38 @@ RefSegment* append_segment(RefSegment* first, const char* name, ParamItem* actua
     return first;
 }
 
+ParamItem* copy_params(const ParamItem* first, bool* failed) {
+    ParamItem* copy = nullptr;
+    ParamItem* last = nullptr;
+    for (const ParamItem* p = first; p; p = p->next) {
+        ParamItem* item = arena_new(param_pool);
+        if (!item) {
+            *failed = true;
+            return copy;
+        }
+        *item = ParamItem{p->text, p->item_kind, p->bound, nullptr};
+        (last ? last->next : copy) = item;
+        last = item;
+    }
+    return copy;
+}
+
+RefSegment* copy_reference(const RefSegment* first, bool* failed) {
+    RefSegment* copy = nullptr;
+    RefSegment* last = nullptr;
+    for (const RefSegment* s = first; s; s = s->next) {
+        RefSegment* segment = arena_new(segment_pool);
+        if (!segment) {
+            *failed = true;
+            return copy;
+        }
+        *segment = RefSegment{s->name, copy_params(s->actuals, failed), nullptr, nullptr};
+        (last ? last->next : copy) = segment;
+        last = segment;
+    }
+    return copy;
+}
+
 std::string reference_text(const RefSegment* first) {
     std::string text;
     for (const RefSegment* s = first; s; s = s->next) {

@@ -175,6 +175,12 @@ RefSegment* append_segment(RefSegment* first, const char* name, ParamItem* actua
 // "A.B.C": the segment names joined by dots (any length).
 std::string reference_text(const RefSegment* first);
 
+// Copies for the expansion phase: new items with the same texts and bindings, and new
+// segments with the same names, copied actuals and no resolved component. A null list
+// copies to null; *failed is set when memory runs out (the copy is then incomplete).
+ParamItem* copy_params(const ParamItem* first, bool* failed);
+RefSegment* copy_reference(const RefSegment* first, bool* failed);
+
 // Releases a chain of components with their descendants and details; unknown kinds
 // are reported with message 48. Iterative: any depth is safe.
 void free_components(Component* first);

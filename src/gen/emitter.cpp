@@ -1,0 +1,294 @@
+// gen/emitter.cpp: buffered, counted output of the generated files and the small
+// formatting the templates need (%s, %d, %u, %x with an optional l): a run writes
+// millions of lines, and printf's general machinery showed in the profile.
+#include "gen/emitter.h"
+
+#include <algorithm>
+#include <cstdarg>
+
+#include "driver/options.h"
+#include "errors/report.h"
+#include "fi/names.h"
+#include "utils/paths.h"
+
+namespace {
+
+Generation generation;
+
+constexpr std::size_t FLUSH_AT = std::size_t{1} << 20;
+
+void append_unsigned(std::string& out, unsigned long value, int base) {
+    char digits[24];
+    int n = 0;
+    do {
+        digits[n++] = "0123456789abcdef"[value % static_cast<unsigned long>(base)];
+        value /= static_cast<unsigned long>(base);
+    } while (value != 0);
+    while (n > 0)
+        out += digits[--n];
+}
+
+void append_formatted(std::string& out, const char* format, va_list args) {
+    for (const char* p = format;;) {
+        const char* q = p;
+        while (*q && *q != '%')
+            ++q;
+        out.append(p, static_cast<std::size_t>(q - p));
+        if (!*q)
+            return;
+        ++q;
+        const bool is_long = *q == 'l';
+        q += is_long ? 1 : 0;
+        switch (*q) {
+        case 's': {
+            const char* s = va_arg(args, const char*);
+            out.append(s ? s : "");
+            break;
+        }
+        case 'd': {
+            const long v = is_long ? va_arg(args, long) : va_arg(args, int);
+            if (v < 0)
+                out += '-';
+            append_unsigned(out, v < 0 ? 0UL - static_cast<unsigned long>(v)
+                                       : static_cast<unsigned long>(v),
+                            10);
+            break;
+        }
+        case 'u':
+        case 'x':
+            append_unsigned(out, is_long ? va_arg(args, unsigned long) : va_arg(args, unsigned),
+                            *q == 'u' ? 10 : 16);
+            break;
+        default:  // "%%"
+            out += *q;
+            break;
+        }
+        p = q + 1;
+    }
+}
+
+// Where driver text goes now: the capture text of a stub, or the driver buffer.
+std::string& driver_sink(bool* counted) {
+    std::string* capture = the_options ? the_options->capture_text : nullptr;
+    *counted = capture == nullptr;
+    return capture ? *capture : generation.driver_text;
+}
+
+void after_driver_write(std::string& sink, std::size_t from, bool counted) {
+    if (!counted)
+        return;
+    generation.driver_line += static_cast<std::uint32_t>(
+        std::count(sink.begin() + static_cast<std::ptrdiff_t>(from), sink.end(), '\n'));
+    if (sink.size() >= FLUSH_AT)
+        flush_generated_text(false);
+}
+
+bool directives_off() { return !the_options || the_options->no_line_directives; }
+
+// "\"<dir><file>\"" of the component's script, remembered for the last script met.
+const std::string& source_path(const Component* c) {
+    Generation& g = generation;
+    if (!g.last_source || g.last_source->dir != c->dir || g.last_source->file != c->file) {
+        g.last_source = c;
+        g.last_source_path = "\"" + literal_text(interned_view(c->dir)) +
+                             literal_text(interned_view(c->file)) + "\"";
+    }
+    return g.last_source_path;
+}
+
+// Length of the well-formed UTF-8 sequence at text[i] (no overlong forms, no
+// surrogates, nothing above U+10FFFF), 0 if there is none.
+std::size_t utf8_sequence(std::string_view text, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[i + k]); };
+    const unsigned char lead = byte(0);
+    std::size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;  // allowed range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (i + length > text.size() || byte(1) < low || byte(1) > high)
+        return 0;
+    for (std::size_t k = 2; k < length; ++k)
+        if ((byte(k) & 0xC0) != 0x80)
+            return 0;
+    return length;
+}
+
+}  // namespace
+
+Generation& gen() { return generation; }
+
+void reset_generation() {
+    generation.~Generation();
+    new (&generation) Generation{};
+}
+
+void emit(int depth, std::string_view text) {
+    bool counted = false;
+    std::string& sink = driver_sink(&counted);
+    const std::size_t from = sink.size();
+    sink.append(static_cast<std::size_t>(depth) * 3, ' ');
+    sink.append(text);
+    after_driver_write(sink, from, counted);
+}
+
+void emitf(int depth, const char* format, ...) {
+    bool counted = false;
+    std::string& sink = driver_sink(&counted);
+    const std::size_t from = sink.size();
+    sink.append(static_cast<std::size_t>(depth) * 3, ' ');
+    va_list args;
+    va_start(args, format);
+    append_formatted(sink, format, args);
+    va_end(args);
+    after_driver_write(sink, from, counted);
+}
+
+void emit_instrumentation(std::string_view text) {
+    generation.instrumentation_text.append(text);
+    if (generation.instrumentation_text.size() >= FLUSH_AT)
+        flush_generated_text(false);
+}
+
+void emit_instrumentationf(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    append_formatted(generation.instrumentation_text, format, args);
+    va_end(args);
+    if (generation.instrumentation_text.size() >= FLUSH_AT)
+        flush_generated_text(false);
+}
+
+void flush_generated_text(bool force) {
+    Generation& g = generation;
+    if (force || g.driver_text.size() >= FLUSH_AT) {
+        write_generated(g.driver, g.driver_text.data(), g.driver_text.size());
+        g.driver_text.clear();
+    }
+    if (force || g.instrumentation_text.size() >= FLUSH_AT) {
+        write_generated(g.instrumentation, g.instrumentation_text.data(),
+                        g.instrumentation_text.size());
+        g.instrumentation_text.clear();
+    }
+}
+
+void line_to_source(const Component* c) {
+    if (!directives_off())
+        emitf(0, "\n#line %lu %s\n", static_cast<unsigned long>(c->first_line),
+              source_path(c).c_str());
+}
+
+void instrumentation_line_to_source(const Component* c) {
+    if (!directives_off())
+        emit_instrumentationf("\n#line %lu %s\n", static_cast<unsigned long>(c->first_line),
+                              source_path(c).c_str());
+}
+
+// The directive ends the line being written and stands on the next one, so the line
+// after it is driver_line + 2.
+void line_to_driver() {
+    if (directives_off() || the_options->capture_text)
+        return;
+    Generation& g = generation;
+    if (g.driver_directive_path.empty()) {
+        const char* output = the_options->output_name ? the_options->output_name : "";
+        const std::string path = is_relative_path(output)
+                                     ? std::string(interned_view(the_options->current_dir)) + output
+                                     : std::string(output);
+        g.driver_directive_path = "\"" + literal_text(path) + "\"";
+    }
+    emitf(0, "\n#line %lu %s\n", static_cast<unsigned long>(g.driver_line) + 2,
+          g.driver_directive_path.c_str());
+}
+
+void emit_label(const char* prefix, const Component* c, unsigned long number,
+                const char* suffix, int depth) {
+    emit(depth, prefix);
+    emit(0, interned_view(c->name));
+    emitf(0, "_%lu%s", number, suffix);
+}
+
+int emit_jump_to_end(const Execution& e, int depth) {
+    const Component* c = e.component;
+    if (c->kind != KIND_TEST_CASE && c->kind != KIND_PROC)
+        return unknown_component(c);
+    emit(depth, "goto _VEX_END_");
+    emit(0, c->kind == KIND_TEST_CASE ? "TEST_CASE_" : "PROC_");
+    emit(0, interned_view(c->name));
+    emitf(0, "_%lu;\n", e.number);
+    return 0;
+}
+
+std::string comment_text(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        out += text[i];
+        if (text[i] == '/' && i + 1 < text.size() && text[i + 1] == '*')
+            out += ' ';
+    }
+    std::string safe;
+    safe.reserve(out.size());
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        safe += out[i];
+        if (out[i] == '*' && i + 1 < out.size() && out[i + 1] == '/')
+            safe += ' ';
+    }
+    return safe;
+}
+
+// A backslash before '"' and '\\'; line breaks, other control bytes and bytes that are
+// not well-formed UTF-8 as octal escapes (the compiler would refuse or warn about them
+// raw); "??" broken up so that no trigraph can form.
+std::string literal_text(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto ch = static_cast<unsigned char>(text[i]);
+        if (ch == '"' || ch == '\\') {
+            out += '\\';
+            out += static_cast<char>(ch);
+        } else if (ch == '?' && !out.empty() && out.back() == '?') {
+            out += "\\?";
+        } else if (ch >= 0x80) {
+            const std::size_t length = utf8_sequence(text, i);
+            if (length == 0) {
+                out += '\\';
+                append_unsigned(out, ch, 8);
+            } else {
+                out.append(text.substr(i, length));
+                i += length - 1;
+            }
+        } else if ((ch < 0x20 && ch != '\t') || ch == 0x7F) {
+            char octal[5] = {'\\', static_cast<char>('0' + (ch >> 6)),
+                             static_cast<char>('0' + ((ch >> 3) & 7)),
+                             static_cast<char>('0' + (ch & 7)), '\0'};
+            out += octal;
+        } else {
+            out += static_cast<char>(ch);
+        }
+    }
+    return out;
+}
+
+int unknown_component(const Component* c) {
+    report_error(MSG_UNKNOWN_TOKEN, Location{c->display_file, c->line},
+                 arg_text(interned_view(c->name)));
+    return -1;
+}
+
+int null_component(const Component* at) {
+    report_error(MSG_NULL_POINTER,
+                 at ? Location{at->display_file, at->line} : Location{});
+    return -1;
+}
