@@ -42,12 +42,13 @@ std::vector<std::string> compilers() {
     return found;
 }
 
-// Compiles `driver` (in `dir`) as the build does, with `include` searched first.
+// Compiles `driver` (in `dir`) with `include` and its lib folder on the include path
+// (drivers made with -NOPATH include "TP.h" alone).
 Output compile(const std::string& compiler, const fs::path& dir, const std::string& driver,
                const fs::path& include = DECLARATIONS) {
     return shell("cd '" + dir.string() + "' && " + compiler +
                  " -std=c++17 -fsyntax-only -Wall -Wextra -Werror -Wno-unknown-pragmas -I'" +
-                 include.string() + "' '" + driver + "'");
+                 include.string() + "' -I'" + (include / "lib").string() + "' '" + driver + "'");
 }
 
 // Generates driver.cc from `scripts` in `dir`; the tool must accept them silently.
