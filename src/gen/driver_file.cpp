@@ -163,7 +163,7 @@ void emit_header() {
 // registration with the checksum pair its listings left.
 void emit_runtime_init() {
     emitf(1, "_vex_init((_vex_Car*)\"%s\", 0x%lx, 0x%lx, 0x%lx);\n",
-          literal_text(interned_view(the_options->tdf_name)).c_str(), 0x0UL, 0xf4240UL,
+          literal_text(the_options->tdf_name ? the_options->tdf_name : "").c_str(), 0x0UL, 0xf4240UL,
           0x1e8480UL);
     for (const FileRecord* r = the_options->file_table; r; r = r->next)
         emitf(1, "_VEX_FileIdList[0x%x] = _vex_add_source_file(0x%x, 0x%x);\n",
