@@ -3,6 +3,7 @@
 // the #line directives make compiler messages name the right line in both directions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -54,9 +55,10 @@ Output compile(const std::string& compiler, const fs::path& dir, const std::stri
 // Generates driver.cc from `scripts` in `dir`; the tool must accept them silently.
 void generate(const fs::path& dir, std::vector<std::string> scripts,
               std::vector<std::string> options = {}) {
-    std::vector<std::string> args = {"-G", "C++", "-O", "driver.cc", "-OTI", "driver.oti",
-                                     "-TDF", "driver.tdf"};
+    std::vector<std::string> args = {"-G", "C++", "-O", "driver.cc", "-OTI", "driver.oti"};
     args.insert(args.end(), options.begin(), options.end());
+    if (std::find(options.begin(), options.end(), "-TDF") == options.end())
+        args.insert(args.end(), {"-TDF", "driver.tdf"});
     args.insert(args.end(), scripts.begin(), scripts.end());
     const ProcessResult r = run_vexprepro(args, dir.string(), nullptr, {"XRLTGT="});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -138,5 +140,33 @@ TEST(GeneratedDrivers, CompilerMessagesNameTheDriverLineAndTheScriptLine) {
         EXPECT_NE(o.text.find(driver_path + ":"), std::string::npos) << compiler << ":\n" << o.text;
         EXPECT_NE(o.text.find(dir.path + "/t.otd:5:"), std::string::npos) << compiler << ":\n"
                                                                           << o.text;
+    }
+}
+
+// Script texts that would end a comment, break a string literal or form a trigraph,
+// bytes that are not UTF-8, and line breaks, wherever the templates place them. The
+// expressions themselves are the author's code and are kept free of such bytes here.
+TEST(GeneratedDrivers, HostileScriptTextsStillCompileWithoutAWarning) {
+    TempDir dir;
+    dir.write("h.otd",
+              "TEST CLASS K {\n"
+              "  TEST CASE t {\n"
+              "    CHECK \"ends */ opens /* has % and \\\"quotes\\\" \\\\ ?\?= \xe9\xff\" (1 == 1);\n"
+              "    PRINT (\"*/ /* %s %d \\\" \\\\ caf\xc3\xa9\", 'x', (1 +\n"
+              "           2));\n"
+              "    COMMENT plain */ comment /* text ?\?= \xe9\xff\n"
+              "    COMMENT { block */ with\n"
+              "      a line break }\n"
+              "    CALL P(\"a */ b \\\\\");\n"
+              "  }\n"
+              "  PROC P(s) { PRINT (s); }\n"
+              "  RUN { t; }\n"
+              "}\n"
+              "RUN { K; }\n");
+    generate(dir.path, {"h.otd"}, {"-TDF", "odd \"name\\.tdf"});
+    for (const std::string& compiler : compilers()) {
+        const Output o = compile(compiler, dir.path, "driver.cc");
+        EXPECT_EQ(o.status, 0) << compiler << ":\n" << o.text;
+        EXPECT_EQ(o.text, "") << compiler;
     }
 }
