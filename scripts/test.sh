@@ -2,8 +2,8 @@
 # scripts/test.sh: the whole test suite, as CI runs it. Expects the packages of README.md.
 #   1. a normal build with warnings as errors, and every test;
 #   2. a build with AddressSanitizer and UndefinedBehaviorSanitizer, and every test;
-#   3. when clang and fuzz/fuzz_read_script.cpp are there, a libFuzzer build and a bounded
-#      fuzz run (about 60 s) seeded with examples/.
+#   3. when clang and fuzz/fuzz_pipeline.cpp are there, a libFuzzer build and a bounded
+#      fuzz run (about 60 s) of every phase, seeded with the example and golden scripts.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -53,22 +53,28 @@ step "tests under the sanitizers"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     run_ctest "$root/build-asan" -j"$jobs" --output-on-failure --timeout 600
 
-if command -v clang++ >/dev/null && [ -f "$root/fuzz/fuzz_read_script.cpp" ]; then
+if command -v clang++ >/dev/null && [ -f "$root/fuzz/fuzz_pipeline.cpp" ]; then
     step "libFuzzer build"
     CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -G Ninja \
         -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEX_FUZZ=ON -DVEX_SANITIZE=ON -DVEX_TESTS=OFF \
         -DVEX_BENCH=OFF
-    cmake --build "$root/build-fuzz" -j"$jobs" --target fuzz_read_script
+    cmake --build "$root/build-fuzz" -j"$jobs" --target fuzz_pipeline
     step "fuzz for ${fuzz_seconds} s"
     corpus="$root/fuzz/corpus-run"
     rm -rf "$corpus"
     mkdir -p "$corpus"
-    cp "$root"/examples/* "$corpus"/
+    # The target reads its first byte as the script kind (1: contract checks) and the
+    # rest as the script.
+    for f in "$root"/examples/*.otd "$root"/examples/*.stb "$root"/examples/*.otc \
+             "$root"/tests/golden/*/*.otd; do
+        case $f in *.otc) kind='\001' ;; *) kind='\000' ;; esac
+        { printf "$kind"; cat "$f"; } > "$corpus/$(basename "$(dirname "$f")")-$(basename "$f")"
+    done
     (cd "$root/build-fuzz" &&
-        ./fuzz_read_script -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=4096 \
+        ./fuzz_pipeline -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=4096 \
             -print_final_stats=1 "$corpus")
 else
-    step "fuzzing skipped (needs clang++ and fuzz/fuzz_read_script.cpp)"
+    step "fuzzing skipped (needs clang++ and fuzz/fuzz_pipeline.cpp)"
 fi
 step "all tests passed (both builds; skipped tests count as passed)"
 echo "$total_passed passed, $total_failed failed"

@@ -246,9 +246,9 @@ int finish_generated_files(bool keep) {
         flush_generated_text(true);
     // Both are closed first, so that neither takes its final name unless both were
     // written completely.
-    const bool closed = (close_generated_file(g.driver) == 0) &
-                        (close_generated_file(g.instrumentation) == 0);
-    bool kept = keep && closed;
+    const bool driver_closed = close_generated_file(g.driver) == 0;
+    const bool instrumentation_closed = close_generated_file(g.instrumentation) == 0;
+    bool kept = keep && driver_closed && instrumentation_closed;
     kept = commit_generated_file(g.driver, kept) == 0 && kept;
     kept = commit_generated_file(g.instrumentation, kept) == 0 && kept;
     reset_generation();

@@ -75,6 +75,7 @@ std::string& driver_sink(bool* counted) {
 }
 
 void after_driver_write(std::string& sink, std::size_t from, bool counted) {
+    generation.emitted += sink.size() - from;
     if (!counted)
         return;
     generation.driver_line += static_cast<std::uint32_t>(
@@ -279,6 +280,18 @@ std::string literal_text(std::string_view text) {
         }
     }
     return out;
+}
+
+int check_driver_size(const Component* at) {
+    Generation& g = generation;
+    if (g.emitted_limit == 0)  // 64 MiB, and 64 KiB for every component ever made
+        g.emitted_limit = (std::uint64_t{64} << 20) +
+                          (std::uint64_t{64} << 10) * static_cast<std::uint64_t>(next_component_id);
+    if (g.emitted <= g.emitted_limit)
+        return 0;
+    report_error(MSG_NOT_EXPECTED_NOW, Location{at->display_file, at->line},
+                 arg_text(interned_view(at->name)));
+    return -1;
 }
 
 int unknown_component(const Component* c) {

@@ -55,6 +55,8 @@ struct Generation {
     std::unordered_set<const Component*> run_stack, call_stack;
     std::unordered_map<const Component*, FirstChildren> first_children;
     std::unordered_set<std::uint32_t> declared_counters;  // ids of components declared
+    std::uint64_t emitted = 0;        // bytes of driver text so far, captured ones included
+    std::uint64_t emitted_limit = 0;  // beyond it executions are refused (see below)
     std::string driver_directive_path;  // "\"<dir><output>\"", made once
     const Component* last_source = nullptr;  // cache for source directives:
     std::string last_source_path;             // its "\"<dir><file>\""
@@ -107,6 +109,12 @@ std::string literal_text(std::string_view text);
 // The two numbers of a component's identity pair: its id and its file's index.
 inline unsigned long id_of(const Component* c) { return c->id; }
 inline unsigned file_index(const Component* c) { return static_cast<unsigned>(c->file_no - 1); }
+
+// Executions and calls are written inline, so a few lines of script can ask for an
+// exponential amount of driver text. Past a bound proportional to the tree (far beyond
+// any driver a compiler could take) the execution at `at` is refused with message 27.
+// 0, or -1 after reporting.
+int check_driver_size(const Component* at);
 
 // Reports message 48 for `c` ("Unknown token `name' in internal form.") and returns -1.
 int unknown_component(const Component* c);

@@ -128,6 +128,8 @@ int gen_run_step(Component* element, RefSegment* step, int depth, const Componen
     Component* target = step->resolved;
     if (!target)
         return null_component(element);
+    if (check_driver_size(element) < 0)
+        return -1;
     if (!step->next) {
         if (!g.run_stack.insert(target).second) {
             report_error(MSG_EXECUTION_CYCLE, at(element), arg_text(interned_view(target->name)));
@@ -239,6 +241,8 @@ int gen_proc(Component* p, int depth, const Component* call) {
         report_error(MSG_NOT_EXPECTED_NOW, at(call), arg_text(interned_view(call->name)));
         return -1;
     }
+    if (check_driver_size(call) < 0)
+        return -1;
     g.call_stack.insert(p);
     if (Component* on_error = first_children(p).on_error)
         g.active_on_error = on_error;

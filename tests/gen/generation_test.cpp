@@ -128,6 +128,19 @@ TEST(GenerationFailures, CallsNestedDeeperThanAnyBlockAreRefused) {
     EXPECT_EQ(p.generate(), "vexprepro - syntax error: t.otd:257: `p256' not expected now.\n");
 }
 
+TEST(GenerationFailures, CallsDoublingAtEveryLevelStopAtABoundInsteadOfFillingTheDisk) {
+    std::string script = "TEST CLASS K {\n  PROC p0 { PRINT (0); }\n";
+    for (int i = 1; i <= 40; ++i)
+        script += "  PROC p" + std::to_string(i) + " { CALL p" + std::to_string(i - 1) +
+                  "; CALL p" + std::to_string(i - 1) + "; }\n";
+    script += "  TEST CASE t { CALL p40; }\n  RUN { t; }\n}\nRUN { K; }\n";
+    Pipeline p(script);
+    const std::string diagnostics = p.generate();
+    EXPECT_NE(diagnostics.find("' not expected now.\n"), std::string::npos) << diagnostics;
+    EXPECT_EQ(error_count, 1u);
+    EXPECT_EQ(p.outputs(), std::vector<std::string>{});
+}
+
 TEST(GenerationFailures, AWriteErrorOfTheTemporaryFileIsReportedAndNothingIsLeft) {
     Pipeline p(RUN_K);
     p.dir.write("d.cc", "previous driver");
