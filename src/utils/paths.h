@@ -59,6 +59,6 @@ const char* environment_value(const char* variable);
 // Returns 0, or -1 when it cannot be opened or read (a directory counts as unreadable,
 // and so does anything longer than MAX_SCRIPT_BYTES, such as an endless device);
 // *mtime receives its modification time. Reports nothing.
-constexpr std::size_t MAX_SCRIPT_BYTES = std::size_t{64} << 20;  // far beyond any real script
+constexpr std::size_t MAX_SCRIPT_BYTES = std::size_t{256} << 20;  // far beyond any real script
 int read_script_file(const char* dir, const char* base_name, std::string* bytes,
                      std::time_t* mtime);
