@@ -43,3 +43,6 @@ template <typename T>
 void _vex_print(const T& value, const _vex_Car* text);
 void _vex_print_end();
 void _vex_comment(_vex_Id id, _vex_Int file);
+// Woven into stubs by the instrumentor.
+void _vex_enter_stub(_vex_Id id, _vex_Int file, _vex_Id caller, _vex_Int caller_file);
+void _vex_exit_stub(_vex_Int file);

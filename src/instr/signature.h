@@ -1,0 +1,31 @@
+// instr/signature.h: the C++ declarations that scripts name (WRAP, CHECK METHOD, STUB)
+// taken apart far enough to find their definitions: the qualified name, the parameter
+// types and constness. Parameter names and default values are not part of the match.
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+using Tokens = std::vector<std::string>;
+
+// Identifiers, numbers, "::" and single punctuation characters; comments are skipped.
+Tokens tokenize(std::string_view text);
+
+struct Signature {
+    bool valid = false;
+    Tokens qualified;             // {"bank", "Account", "deposit"}
+    std::vector<Tokens> params;   // as written, default values removed
+    bool is_const = false;        // "const" after the parameter list
+};
+
+Signature parse_signature(std::string_view text);
+
+// The qualified name joined with "::".
+std::string qualified_text(const Signature& s);
+
+// Whether `written` (a parameter of a signature, its name optional) declares the type
+// `type` (the tokens of a definition's parameter without its name).
+bool same_parameter(const Tokens& written, const Tokens& type);
+
+// Whether `suffix` ends `full` at a "::" boundary ("Account::f" ends "bank::Account::f").
+bool names_match(const Tokens& suffix, const Tokens& full);

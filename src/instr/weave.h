@@ -1,0 +1,25 @@
+// instr/weave.h: finds, with libclang, the classes and functions that the sections of an
+// instrumentation file name, and returns instrumented copies of the user's files (every
+// file of the translation units outside the system headers) with the contract checks,
+// stub conditions and method counters inserted at exact offsets. Nothing is written here.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "instr/oti.h"
+
+struct WeaveOptions {
+    std::vector<std::string> sources;       // the translation units to parse
+    std::vector<std::string> compile_args;  // -I, -D, -std ... as the build passes them
+};
+
+struct WovenFile {
+    std::string path;     // the original, absolute and cleaned
+    std::string text;     // its instrumented copy
+    bool edited = false;  // false: a plain copy, kept so includes find the copies
+};
+
+// The copies, or the messages (parser diagnostics as "file:line:col: error: ...", and
+// sections naming what no source defines, at their script place) in `errors`.
+std::vector<WovenFile> weave(const Instrumentation& in, const WeaveOptions& options,
+                             std::vector<std::string>* errors);
