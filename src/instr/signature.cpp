@@ -114,11 +114,15 @@ Signature parse_signature(std::string_view text) {
             break;
         }
     if (s.qualified.empty()) {
-        if (!is_identifier(t[name]) && t[name] != "~")
+        if (!is_identifier(t[name]))
             return s;
-        s.qualified = qualified_before(t, name);
-        if (name > 0 && t[name - 1] == "~")  // a destructor
-            s.qualified.back() = "~" + s.qualified.back();
+        if (name > 0 && t[name - 1] == "~") {  // a destructor: "~" and its name are one
+            Tokens copy(t.begin(), t.begin() + static_cast<std::ptrdiff_t>(name) - 1);
+            copy.push_back("~" + t[name]);
+            s.qualified = qualified_before(copy, name - 1);
+        } else {
+            s.qualified = qualified_before(t, name);
+        }
     }
     const std::size_t close = closing(t, open);
     if (close >= t.size())
@@ -148,6 +152,22 @@ Signature parse_signature(std::string_view text) {
             s.is_const = true;
     s.valid = true;
     return s;
+}
+
+Tokens name_parts(std::string_view text) {
+    const Tokens t = tokenize(text);
+    Tokens parts;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        if (t[i] == "<") {  // template arguments are not part of the name
+            i = closing(t, i);
+            continue;
+        }
+        if (t[i] == ":" || t[i] == "{")
+            break;
+        if (is_identifier(t[i]) && t[i] != "class" && t[i] != "struct")
+            parts.push_back(t[i]);
+    }
+    return parts;
 }
 
 std::string qualified_text(const Signature& s) {

@@ -20,6 +20,10 @@ struct Signature {
 
 Signature parse_signature(std::string_view text);
 
+// The parts of a qualified name as written ("class bank::Account : public Base" gives
+// {"bank", "Account"}): template arguments, keywords and base lists left out.
+Tokens name_parts(std::string_view text);
+
 // The qualified name joined with "::".
 std::string qualified_text(const Signature& s);
 

@@ -299,16 +299,10 @@ std::vector<const FunctionDef*> functions_named(const Collected& c, const std::s
     return found;
 }
 
-// The class a CLASS section names: "Account", "bank::Account" (a base list may follow).
+// The class a CLASS section names: "Account", "bank::Account".
 const std::pair<const std::string, ClassDef>* class_named(const Collected& c, const ClassSection& s,
                                                          std::vector<std::string>* errors) {
-    Tokens name;
-    for (const std::string& t : tokenize(s.name)) {
-        if (t == ":" || t == "{")
-            break;
-        if (t != "class" && t != "struct")
-            name.push_back(t);
-    }
+    const Tokens name = name_parts(s.name);
     const std::pair<const std::string, ClassDef>* found = nullptr;
     for (const auto& entry : c.classes) {
         if (!names_match(name, entry.second.qualified))

@@ -1,0 +1,198 @@
+// tests/instr/weave_test.cpp: vexinstr on a small project (tests/instr/project): the
+// instrumented copies (golden files, each read against the weaving rules), that they
+// compile with both compilers without a warning, that compiler messages keep naming the
+// user's own lines, and that what it cannot do is refused with nothing written.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include "support/test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path SOURCE = VEX_SOURCE_DIR;
+const fs::path PROJECT = SOURCE / "tests" / "instr" / "project";
+const fs::path GOLDEN = SOURCE / "tests" / "instr" / "golden";
+
+std::string slurp(const fs::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+struct Output {
+    int status = 0;
+    std::string text;
+};
+
+Output shell(const std::string& command) {
+    Output o;
+    if (FILE* p = popen((command + " 2>&1").c_str(), "r")) {
+        char buf[4096];
+        for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;)
+            o.text.append(buf, n);
+        const int status = pclose(p);
+        o.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+    }
+    return o;
+}
+
+// The project in a fixed directory (the copies name it in #line directives), with fixed
+// file times (the checksum pairs depend on them), its scripts compiled by vexprepro, and
+// a Target Package made of tp/vxk.h and the declarations-only TP.h beside it.
+struct Project {
+    fs::path root, dir, prefix;
+    explicit Project(const std::string& name) {
+        root = fs::temp_directory_path() / ("vexinstr-" + name);
+        fs::remove_all(root);
+        dir = root / "project";
+        prefix = root / "prefix";
+        fs::create_directories(dir);
+        fs::create_directories(prefix / "lib");
+        for (const auto& e : fs::directory_iterator(PROJECT))
+            fs::copy_file(e.path(), dir / e.path().filename());
+        fs::copy_file(SOURCE / "tp" / "vxk.h", prefix / "lib" / "vxk.h");
+        fs::copy_file(SOURCE / "tests" / "gen" / "declarations" / "lib" / "TP.h",
+                      prefix / "lib" / "TP.h");
+    }
+    ~Project() { fs::remove_all(root); }
+    void write(const std::string& name, const std::string& text) const {
+        std::ofstream(dir / name, std::ios::binary) << text;
+    }
+    void compile_scripts() const {
+        for (const auto& e : fs::directory_iterator(dir)) {
+            const timespec times[2] = {{1700000000, 0}, {1700000000, 0}};
+            utimensat(AT_FDCWD, e.path().c_str(), times, 0);
+        }
+        const ProcessResult r =
+            run_vexprepro({"shapes.otd", "shapes.otc", "-G", "C++", "-O", "driver.cc", "-OTI",
+                           "shapes.oti", "-TDF", "shapes.tdf"},
+                          dir.string(), nullptr, {"XRLTGT="});
+        ASSERT_EQ(r.status, 0) << r.err;
+    }
+    Output instrument(const std::string& extra = "") const {
+        return shell("cd '" + dir.string() + "' && " VEX_INSTR_BINARY " -i shapes.oti -o woven " +
+                     extra + " driver.cc shapes.cc -- -std=c++17 -I'" + prefix.string() + "'");
+    }
+    Output compile(const std::string& compiler, const std::string& file) const {
+        return shell("cd '" + dir.string() + "' && " + compiler +
+                     " -std=c++17 -fsyntax-only -Wall -Wextra -Werror -Wno-unknown-pragmas "
+                     "-I woven -I'" + prefix.string() + "' woven/" + file);
+    }
+};
+
+std::vector<std::string> compilers() {
+    std::vector<std::string> found;
+    for (const char* c : {"g++", "clang++"})
+        if (shell(std::string("command -v ") + c).status == 0)
+            found.push_back(c);
+    return found;
+}
+
+void compare(const fs::path& expected, const std::string& actual) {
+    if (std::getenv("VEX_UPDATE_GOLDEN")) {
+        std::ofstream(expected, std::ios::binary) << actual;
+        return;
+    }
+    EXPECT_EQ(slurp(expected), actual) << expected;
+}
+
+}  // namespace
+
+TEST(Instrumentor, WeavesContractsCountersAndStubConditionsThatCompile) {
+    Project p("weave");
+    p.compile_scripts();
+    const Output o = p.instrument();
+    ASSERT_EQ(o.status, 0) << o.text;
+    EXPECT_EQ(o.text, "");
+    compare(GOLDEN / "shapes.h.woven", slurp(p.dir / "woven" / "shapes.h"));
+    compare(GOLDEN / "shapes.cc.woven", slurp(p.dir / "woven" / "shapes.cc"));
+    const std::string driver = slurp(p.dir / "woven" / "driver.cc");
+    EXPECT_NE(driver.find("void log_event(const char* what)\n{\n_vex_enter_stub("), std::string::npos);
+    EXPECT_EQ(slurp(p.dir / "shapes.h"), slurp(PROJECT / "shapes.h")) << "the original changed";
+    for (const std::string& compiler : compilers())
+        for (const char* file : {"shapes.cc", "driver.cc"}) {
+            const Output c = p.compile(compiler, file);
+            EXPECT_EQ(c.status, 0) << compiler << " " << file << ":\n" << c.text;
+        }
+}
+
+// A warning made an error (-Werror): the code parses, so it is instrumented, and only the
+// compiler of the copies sees the fault.
+TEST(Instrumentor, ACompileErrorInTheUsersCodeNamesTheUsersFileAndLine) {
+    Project p("line");
+    const std::string original = slurp(PROJECT / "shapes.cc");
+    p.write("shapes.cc", original + "int lonely() { int unused = 0; return 1; }\n");
+    const long line = std::count(original.begin(), original.end(), '\n') + 1;  // appended
+    p.compile_scripts();
+    ASSERT_EQ(p.instrument().status, 0);
+    for (const std::string& compiler : compilers()) {
+        const Output c = p.compile(compiler, "shapes.cc");
+        EXPECT_NE(c.text.find((p.dir / "shapes.cc").string() + ":" + std::to_string(line) + ":"),
+                  std::string::npos)
+            << compiler << ":\n" << c.text;
+    }
+}
+
+// Each case spoils the project one way; vexinstr must say what and where, exit 1 and
+// write nothing.
+TEST(Instrumentor, RefusesWhatItCannotWeaveAndWritesNothing) {
+    struct Case {
+        const char* file;  // written into the project before the scripts are compiled
+        const char* text;
+        const char* expected;  // part of the messages
+        const char* extra = "";  // more arguments
+    };
+    const Case cases[] = {
+        {"shapes.otc", "CLASS geo::Circle\n{\n    INVARIANT (r > 0);\n}\n",
+         "vexinstr: shapes.otc:1: class `geo::Circle' not found in the sources\n"},
+        {"shapes.otc",
+         "CLASS geo::Shape\n{\n    WRAP void geo::Shape::rotate(int a)\n    REQUIRE (a > 0)\n}\n",
+         "vexinstr: shapes.otc:3: method `void geo::Shape::rotate(int a)' not found in the sources\n"},
+        {"shapes.otc", "CLASS geo::Box\n{\n    INVARIANT (true);\n}\n",
+         "vexinstr: shapes.otc:1: class `geo::Box' is a template: contracts on templates are not "
+         "supported\n"},
+        {"shapes.cc", "#include \"shapes.h\"\nvoid geo::Shape::scale(int f) { size *= f }\n",
+         "shapes.cc:2:"},
+        {"blocker", "a file where the output directory should be\n", "cannot write",
+         "-o blocker/woven"},
+    };
+    for (const Case& c : cases) {
+        Project p("refuse");
+        p.write(c.file, c.text);
+        p.compile_scripts();
+        const Output o = p.instrument(c.extra);
+        EXPECT_EQ(o.status, 1) << c.expected;
+        EXPECT_NE(o.text.find(c.expected), std::string::npos) << o.text;
+        EXPECT_FALSE(fs::exists(p.dir / "woven")) << c.expected;
+    }
+}
+
+TEST(Instrumentor, AnInstrumentationFileCutShortOrUnknownIsRefused) {
+    Project p("oti");
+    p.compile_scripts();
+    const std::string oti = slurp(p.dir / "shapes.oti");
+    const std::size_t cls = oti.find("@CLS@ \ngeo::Shape\n");
+    ASSERT_NE(cls, std::string::npos);
+    int line = 1;
+    for (std::size_t i = 0; i < cls; ++i)
+        line += oti[i] == '\n';
+    p.write("shapes.oti", oti.substr(0, cls) + "@CLS@ \ngeo::Shape\n");
+    Output o = p.instrument();
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.text, "vexinstr: shapes.oti:" + std::to_string(line) +
+                          ": section `@SLI@' expected after `@CLS@'\n");
+    p.write("shapes.oti", "@DLI@ \n\n@XYZ@ \nwhatever\n");
+    o = p.instrument();
+    EXPECT_EQ(o.text, "vexinstr: shapes.oti:3: section `@XYZ@' not expected here\n");
+    EXPECT_FALSE(fs::exists(p.dir / "woven"));
+}
