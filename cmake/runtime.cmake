@@ -1,0 +1,20 @@
+# cmake/runtime.cmake: libvextp, the Target Package runtime that generated drivers and
+# instrumented code link with. C++17 and the standard library only: it goes into the
+# users' test programs. Installed with its headers in lib/, beside bin/.
+add_library(vextp STATIC ${CMAKE_SOURCE_DIR}/tp/runtime.cpp)
+set_target_properties(vextp PROPERTIES CXX_STANDARD 17 CXX_EXTENSIONS OFF
+                                       POSITION_INDEPENDENT_CODE ON)
+target_include_directories(vextp PUBLIC ${CMAKE_SOURCE_DIR}/tp)
+find_package(Threads REQUIRED)
+target_link_libraries(vextp PUBLIC Threads::Threads)
+
+# The headers as drivers include them: "lib/TP.h" from the prefix.
+set(VEX_STAGE_LIB ${CMAKE_BINARY_DIR}/stage/lib)
+foreach(header TP.h vxk.h)
+  configure_file(${CMAKE_SOURCE_DIR}/tp/${header} ${VEX_STAGE_LIB}/${header} COPYONLY)
+endforeach()
+add_custom_command(TARGET vextp POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:vextp> ${VEX_STAGE_LIB}/libvextp.a)
+
+install(FILES ${CMAKE_SOURCE_DIR}/tp/TP.h ${CMAKE_SOURCE_DIR}/tp/vxk.h DESTINATION lib)
+install(TARGETS vextp ARCHIVE DESTINATION lib)

@@ -1,0 +1,53 @@
+// report/main.cpp: vexreport, the report viewer: reads the dynamic file a driver wrote
+// and the listings of its scripts, prints the report on standard output and, with
+// --junit, writes JUnit XML. Exit status 0 all passed, 1 something failed, 2 unusable
+// input.
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include "report/report.h"
+
+namespace {
+
+constexpr const char* USAGE =
+    "usage: vexreport [-d LISTING_DIR]... [--junit FILE] DYNAMIC_FILE\n"
+    "  Reports the run recorded in DYNAMIC_FILE (the -TDF file of the driver): the TEST\n"
+    "  CLASS, SUITE and CASE executions with their verdicts, every failure at its script\n"
+    "  line, ON ERROR reactions, printed values, contracts and a count line. The .ots and\n"
+    "  .tsf listings of the scripts are looked for in each LISTING_DIR (default: the\n"
+    "  current directory). --junit also writes the results as JUnit XML.\n"
+    "  Exit status: 0 everything passed, 1 something failed, 2 unusable input.\n";
+
+int usage(const std::string& problem) {
+    std::cerr << "vexreport: " << problem << "\n" << USAGE;
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ReportOptions o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "-h" || a == "--help") {
+            std::cout << USAGE;
+            return 0;
+        }
+        if (a == "-d" || a == "--junit") {
+            if (i + 1 >= argc)
+                return usage("`" + a + "' needs a value");
+            (a == "-d" ? o.dirs.emplace_back() : o.junit) = argv[++i];
+        } else if (!a.empty() && a[0] == '-') {
+            return usage("unknown option `" + a + "'");
+        } else if (o.trace.empty()) {
+            o.trace = a;
+        } else {
+            return usage("one dynamic file only");
+        }
+    }
+    if (o.trace.empty())
+        return usage("a dynamic file is needed");
+    std::ios::sync_with_stdio(false);
+    return write_report(o, std::cout, std::cerr);
+}

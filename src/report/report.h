@@ -1,0 +1,19 @@
+// report/report.h: vexreport's work: one pass over a dynamic file, with the listings of
+// its scripts, gives the human report (the tree of executions with their verdicts, every
+// failure at its script line, reactions, printed values, contracts, a count line) and,
+// when asked, JUnit XML. Unusable input (no dynamic file, a missing or stale listing) is
+// a message on `err` and status 2.
+#pragma once
+#include <ostream>
+#include <string>
+#include <vector>
+
+struct ReportOptions {
+    std::string trace;               // the dynamic file
+    std::vector<std::string> dirs;   // where the listings are; the current one by default
+    std::string junit;               // "" for none
+};
+
+// 0 when everything passed, 1 when anything failed or the run stopped early, 2 on
+// unusable input.
+int write_report(const ReportOptions& options, std::ostream& out, std::ostream& err);

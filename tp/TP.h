@@ -1,0 +1,129 @@
+// tp/TP.h: the Target Package header that every generated driver includes: the types,
+// macros and run-time calls the driver text uses, and the quieting of what that text
+// cannot avoid. C++17, standard library only; the calls are in libvextp.
+// Every call records one event of the run in the dynamic file (docs/dynamic_file.md).
+#pragma once
+#include <cstdint>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <type_traits>
+#include <utility>
+
+#include "vxk.h"
+
+// Every TEST CASE and PROC has a begin label that no goto names, and the nested state
+// machines declare variables that hide the outer ones.
+#if defined(__GNUC__)
+#pragma GCC diagnostic ignored "-Wunused-label"
+#endif
+
+#ifndef XRL_EXCEPTIONS
+#define XRL_EXCEPTIONS 1
+#endif
+#if XRL_EXCEPTIONS
+#define _VEX_TRY_BEGIN try {
+#define _VEX_TRY_END }
+#else
+#define _VEX_TRY_BEGIN {
+#define _VEX_TRY_END }
+#endif
+
+// Coverage dumps per block are not part of this package: both are statements that do
+// nothing (they stand as `if (...) _VEX_DODEVURA_DUMP; else ...`).
+#define _VEX_DODEVURA_DUMP ((void)0)
+#define _VEX_DODEVURA_SET_BLOCK_NAME(name) ((void)(name))
+
+// The driver's exit status: non-zero when anything failed, so ctest and make see it.
+#define TRVO_MAIN_RETURN return _vex_exit_status();
+
+// The run: the dynamic file is opened by _vex_init (the driver exits with status 2 when
+// it cannot be created) and closed by _vex_term.
+void _vex_init(const _vex_Car* dynamic_file, _vex_Ulong id_offset, _vex_Ulong message_offset,
+               _vex_Ulong text_offset);
+void _vex_term();
+int _vex_exit_status();
+
+// Executions, with the component that started them (ids and file indexes).
+void _vex_enter_test_class(_vex_Id id, _vex_Int file, _vex_Id caller, _vex_Int caller_file);
+void _vex_exit_test_class(_vex_Int file, _vex_Int caller_file);
+void _vex_enter_test_suite(_vex_Id id, _vex_Int file, _vex_Id caller, _vex_Int caller_file);
+void _vex_exit_test_suite(_vex_Int file, _vex_Int caller_file);
+void _vex_enter_test_case(_vex_Id id, _vex_Int file, _vex_Id caller, _vex_Int caller_file);
+void _vex_exit_test_case(_vex_Int file, _vex_Int caller_file);
+void _vex_enter_proc(_vex_Id id, _vex_Int file, _vex_Id caller, _vex_Int caller_file);
+void _vex_exit_proc(_vex_Int file);
+void _vex_enter_stub(_vex_Id id, _vex_Int file, _vex_Id caller, _vex_Int caller_file);
+void _vex_exit_stub(_vex_Int file);
+
+// Verdicts: non-zero passed, 0 failed.
+void _vex_check(int verdict, _vex_Id id, _vex_Int file);
+void _vex_check_property(int verdict, _vex_Id id, _vex_Int file);
+void _vex_check_prepos(int verdict, _vex_Id id, _vex_Int file);
+void _vex_check_exception(int verdict, _vex_Id id, _vex_Int file);
+void _vex_check_stub(int verdict, _vex_Id id, _vex_Int file);
+void _vex_check_method(int verdict, _vex_Id id, _vex_Int file);
+
+// ON ERROR: the reaction starts (0 for the default one) and ends for a component.
+void _vex_enter_error(_vex_Id on_error, _vex_Int file);
+void _vex_exit_error(_vex_Id id);
+void _vex_unexpected_exception(_vex_Id id, _vex_Int file);
+void _vex_comment(_vex_Id id, _vex_Int file);
+
+// PRINT: each value with the text of its expression.
+void _vex_print_start(_vex_Id id, _vex_Int file);
+void _vex_print_value(const _vex_Car* text, const char* value, std::size_t length);
+void _vex_print_end();
+
+namespace vex_print_detail {
+
+template <typename T, typename = void>
+struct streamable : std::false_type {};
+template <typename T>
+struct streamable<T, std::void_t<decltype(std::declval<std::ostream&>() << std::declval<const T&>())>>
+    : std::true_type {};
+
+inline void value(const _vex_Car* text, const std::string& v) {
+    _vex_print_value(text, v.data(), v.size());
+}
+inline void value(const _vex_Car* text, const char* v) {
+    if (v)
+        _vex_print_value(text, v, std::char_traits<char>::length(v));
+    else
+        value(text, std::string("(null)"));
+}
+
+}  // namespace vex_print_detail
+
+template <typename T>
+void _vex_print(const T& v, const _vex_Car* text) {
+    using namespace vex_print_detail;
+    using D = std::decay_t<T>;
+    if constexpr (std::is_same_v<D, bool>) {
+        value(text, v ? "true" : "false");
+    } else if constexpr (std::is_same_v<D, char> || std::is_same_v<D, signed char> ||
+                         std::is_same_v<D, unsigned char>) {
+        const char c[4] = {'\'', static_cast<char>(v), '\'', '\0'};
+        value(text, c);
+    } else if constexpr (std::is_same_v<D, const char*> || std::is_same_v<D, char*>) {
+        value(text, static_cast<const char*>(v));
+    } else if constexpr (std::is_arithmetic_v<D>) {
+        std::ostringstream s;
+        if constexpr (std::is_floating_point_v<D>)
+            s.precision(17);
+        s << v;
+        value(text, s.str());
+    } else if constexpr (std::is_enum_v<D> && !streamable<D>::value) {
+        value(text, std::to_string(static_cast<long long>(v)));
+    } else if constexpr (std::is_pointer_v<D> && !streamable<D>::value) {
+        std::ostringstream s;
+        s << static_cast<const void*>(v);
+        value(text, s.str());
+    } else if constexpr (streamable<D>::value) {
+        std::ostringstream s;
+        s << v;
+        value(text, s.str());
+    } else {
+        value(text, "(a value without operator<<)");
+    }
+}
