@@ -6,3 +6,19 @@ target_include_directories(vexreport_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 add_executable(vexreport ${CMAKE_SOURCE_DIR}/src/report/main.cpp)
 target_link_libraries(vexreport PRIVATE vexreport_core)
 install(TARGETS vexreport RUNTIME DESTINATION bin)
+
+# The end-to-end tests run the whole loop: vexprepro, vexinstr, the compiler with the
+# staged Target Package, the driver, vexreport.
+if(TARGET tests_report)
+  target_link_libraries(tests_report PRIVATE vexreport_core)
+  set(VEX_TEST_LINK_FLAGS "")
+  if(VEX_SANITIZE)
+    set(VEX_TEST_LINK_FLAGS "-fsanitize=address,undefined")
+  endif()
+  target_compile_definitions(tests_report PRIVATE
+    VEX_REPORT_BINARY="$<TARGET_FILE:vexreport>"
+    VEX_INSTR_BINARY="$<TARGET_FILE:vexinstr>"
+    VEX_STAGE_DIR="${CMAKE_BINARY_DIR}/stage"
+    VEX_TEST_LINK_FLAGS="${VEX_TEST_LINK_FLAGS}")
+  add_dependencies(tests_report vexreport vexinstr vextp)
+endif()

@@ -70,6 +70,11 @@ std::string unescape(std::string_view s) {
     return out;
 }
 
+std::string trimmed(const std::string& s) {
+    const std::size_t first = s.find_first_not_of(" \t\r\n");
+    return first == std::string::npos ? std::string() : s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
+}
+
 std::string strip_parentheses(const std::string& text) {
     if (text.size() >= 2 && text.front() == '(' && text.back() == ')')
         return text.substr(1, text.size() - 2);
@@ -357,7 +362,8 @@ private:
         else if (id == 0)
             out_ << indent() << reaction_ << ": EXIT, nothing after it ran\n";
         else
-            out_ << indent() << reaction_ << ": bypassed up to " << name_of(id) << "\n";
+            out_ << indent() << reaction_ << ": the rest was bypassed, the run goes on in "
+                 << name_of(id) << "\n";
         return true;
     }
 
@@ -386,8 +392,8 @@ private:
         const std::size_t tab = rest.find('\t');
         if (tab == std::string_view::npos)
             return bad("a printed text and value expected");
-        const std::string text = print_where_ + ": PRINT " + unescape(rest.substr(0, tab)) + " = " +
-                                 unescape(rest.substr(tab + 1));
+        const std::string text = print_where_ + ": PRINT " + trimmed(unescape(rest.substr(0, tab))) +
+                                 " = " + unescape(rest.substr(tab + 1));
         detail(text);
         if (Frame* c = current_case())
             c->result->output += text + "\n";
@@ -402,9 +408,10 @@ private:
         const ListingRecord* r = record(id, file, &where);
         if (!r)
             return false;
-        detail(where + ": COMMENT " + r->text);
+        const std::string text = where + ": COMMENT " + trimmed(r->text);
+        detail(text);
         if (Frame* c = current_case())
-            c->result->output += where + ": COMMENT " + r->text + "\n";
+            c->result->output += text + "\n";
         return true;
     }
 
@@ -446,7 +453,8 @@ private:
             return false;
         const ListingRecord* r = l->find(id);
         const std::string name = r ? r->text : "(no state yet)";
-        auto [it, first] = objects_.try_emplace(object);
+        // Objects live in one TEST CASE mostly, and a later one may reuse the address.
+        auto [it, first] = objects_.try_emplace(std::make_pair(object, cases_.size()));
         if (first)
             it->second.number = static_cast<long>(objects_.size());
         ObjectPath& o = it->second;
@@ -614,7 +622,7 @@ private:
     std::deque<CaseResult> cases_;  // stable addresses
     Counts counts_;
     std::map<std::pair<unsigned long, unsigned long>, ContractTally> contracts_;
-    std::unordered_map<unsigned long, ObjectPath> objects_;
+    std::map<std::pair<unsigned long, std::size_t>, ObjectPath> objects_;
     std::string problem_, reaction_, print_where_, last_check_, stop_;
     unsigned long reaction_owner_ = 0;
     bool reaction_open_ = false, ended_ = false, truncated_ = false, outside_failures_ = false;

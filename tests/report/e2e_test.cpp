@@ -1,0 +1,150 @@
+// tests/report/e2e_test.cpp: the whole loop on small scripts (tests/report/cases/<Case>):
+// vexprepro, vexinstr, the compiler with the staged Target Package, the driver, and
+// vexreport, whose report is compared with expected.report (each read against what the
+// scripts do) and whose JUnit XML must be valid against tests/report/junit.xsd.
+// A case's `command` file: the scripts; "status <driver> <report>" (driver: a status or
+// "crash"); optionally "flags <compiler flags>" and "same <case>" (use that case's files).
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QXmlStreamReader>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+#include "support/test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path CASES = fs::path(VEX_SOURCE_DIR) / "tests" / "report" / "cases";
+const std::string STAGE = VEX_STAGE_DIR;
+
+std::string slurp(const fs::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+struct Output {
+    int status = 0;  // exit status, or 128 + signal
+    std::string text;
+};
+
+Output shell(const std::string& command, bool keep_stderr = true) {
+    Output o;
+    if (FILE* p = popen((command + (keep_stderr ? " 2>&1" : " 2>/dev/null")).c_str(), "r")) {
+        char buf[4096];
+        for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;)
+            o.text.append(buf, n);
+        const int s = pclose(p);
+        o.status = WIFEXITED(s) ? WEXITSTATUS(s) : 128 + WTERMSIG(s);
+    }
+    return o;
+}
+
+struct Command {
+    std::string scripts, driver_status, flags, same;
+    int report_status = 0;
+};
+
+Command command_of(const fs::path& dir) {
+    Command c;
+    std::istringstream in(slurp(dir / "command"));
+    std::getline(in, c.scripts);
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream words(line);
+        std::string key;
+        words >> key;
+        if (key == "status")
+            words >> c.driver_status >> c.report_status;
+        else if (key == "flags")
+            std::getline(words, c.flags);
+        else if (key == "same")
+            words >> c.same;
+    }
+    return c;
+}
+
+std::string sources_in(const fs::path& dir, const char* prefix) {
+    std::string out;
+    for (const auto& e : fs::directory_iterator(dir))
+        if (e.path().extension() == ".cc" && e.path().filename() != "driver.cc")
+            out += std::string(" ") + prefix + e.path().filename().string();
+    return out;
+}
+
+// The XML is well formed (Qt's strict reader) and, where xmllint is installed, valid.
+void expect_valid_junit(const fs::path& xml) {
+    QFile file(QString::fromStdString(xml.string()));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader reader(&file);
+    while (!reader.atEnd())
+        reader.readNext();
+    EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
+    if (shell("command -v xmllint").status == 0) {
+        const Output v = shell("xmllint --noout --schema '" +
+                               (CASES.parent_path() / "junit.xsd").string() + "' '" + xml.string() + "'");
+        EXPECT_EQ(v.status, 0) << v.text;
+    }
+}
+
+class Loop : public testing::TestWithParam<std::string> {};
+
+}  // namespace
+
+TEST_P(Loop, ScriptsCompileRunAndReportAsExpected) {
+    const fs::path source = CASES / GetParam();
+    const Command c = command_of(source);
+    TempDir dir;
+    for (const auto& e : fs::directory_iterator(c.same.empty() ? source : CASES / c.same))
+        if (e.path().filename() != "command" && e.path().filename() != "expected.report")
+            fs::copy_file(e.path(), fs::path(dir.path) / e.path().filename());
+    const std::string cd = "cd '" + dir.path + "' && ";
+    const ProcessResult pre = run_vexprepro(
+        [&] {
+            std::vector<std::string> args = {"-G", "C++", "-O", "driver.cc", "-OTI", "driver.oti",
+                                             "-TDF", "run.tdf"};
+            std::istringstream s(c.scripts);
+            for (std::string w; s >> w;)
+                args.push_back(w);
+            return args;
+        }(),
+        dir.path, nullptr, {"XRLTGT="});
+    ASSERT_EQ(pre.status, 0) << pre.err;
+    const Output woven = shell(cd + VEX_INSTR_BINARY " -i driver.oti -o woven driver.cc" +
+                               sources_in(dir.path, "") + " -- -std=c++17 -I'" + STAGE + "'");
+    ASSERT_EQ(woven.status, 0) << woven.text;
+    const Output built = shell(cd + "g++ -std=c++17 -Wall -Wextra -Werror -Wno-unknown-pragmas " +
+                               c.flags + " -I woven -I'" + STAGE + "' woven/driver.cc" +
+                               sources_in(dir.path, "woven/") + " '" + STAGE +
+                               "/lib/libvextp.a' -lpthread " VEX_TEST_LINK_FLAGS " -o driver");
+    ASSERT_EQ(built.status, 0) << built.text;
+    const Output run = shell(cd + "./driver", false);
+    if (c.driver_status == "crash")
+        EXPECT_GE(run.status, 128) << "the driver was meant to crash";
+    else
+        EXPECT_EQ(std::to_string(run.status), c.driver_status);
+    const Output report = shell(cd + VEX_REPORT_BINARY " --junit results.xml run.tdf", false);
+    EXPECT_EQ(report.status, c.report_status);
+    if (std::getenv("VEX_UPDATE_GOLDEN"))
+        std::ofstream(source / "expected.report", std::ios::binary) << report.text;
+    EXPECT_EQ(report.text, slurp(source / "expected.report"));
+    expect_valid_junit(fs::path(dir.path) / "results.xml");
+}
+
+static std::vector<std::string> loop_cases() {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(CASES))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Loop, testing::ValuesIn(loop_cases()),
+                         [](const testing::TestParamInfo<std::string>& info) { return info.param; });
