@@ -1,6 +1,6 @@
 // tests/gen/compile_test.cpp: generated drivers compile with the system compilers,
-// without a warning, against a header that only declares what the templates call; and
-// the #line directives make compiler messages name the right line in both directions.
+// without a warning, against the Target Package headers as staged for the tests; and the
+// #line directives make compiler messages name the right line in both directions.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path SOURCE = VEX_SOURCE_DIR;
-const fs::path DECLARATIONS = SOURCE / "tests" / "gen" / "declarations";
+const fs::path TARGET_PACKAGE = fs::path(VEX_BUILD_DIR) / "stage";  // lib/TP.h, lib/vxk.h
 
 struct Output {
     int status = 0;
@@ -46,7 +46,7 @@ std::vector<std::string> compilers() {
 // Compiles `driver` (in `dir`) with `include` and its lib folder on the include path
 // (drivers made with -NOPATH include "TP.h" alone).
 Output compile(const std::string& compiler, const fs::path& dir, const std::string& driver,
-               const fs::path& include = DECLARATIONS) {
+               const fs::path& include = TARGET_PACKAGE) {
     return shell("cd '" + dir.string() + "' && " + compiler +
                  " -std=c++17 -fsyntax-only -Wall -Wextra -Werror -Wno-unknown-pragmas -I'" +
                  include.string() + "' -I'" + (include / "lib").string() + "' '" + driver + "'");
@@ -118,7 +118,8 @@ TEST(GeneratedDrivers, CompilerMessagesNameTheDriverLineAndTheScriptLine) {
               "RUN { K; }\n");
     generate(dir.path, {"t.otd"});
     fs::create_directories(fs::path(dir.path) / "lib");
-    std::ifstream in(DECLARATIONS / "lib" / "TP.h");
+    fs::copy_file(TARGET_PACKAGE / "lib" / "vxk.h", fs::path(dir.path) / "lib" / "vxk.h");
+    std::ifstream in(TARGET_PACKAGE / "lib" / "TP.h");
     std::ofstream out(fs::path(dir.path) / "lib" / "TP.h");
     for (std::string line; std::getline(in, line);)
         if (line.find("_vex_comment") == std::string::npos)

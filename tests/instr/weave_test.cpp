@@ -48,7 +48,7 @@ Output shell(const std::string& command) {
 
 // The project in a fixed directory (the copies name it in #line directives), with fixed
 // file times (the checksum pairs depend on them), its scripts compiled by vexprepro, and
-// a Target Package made of tp/vxk.h and the declarations-only TP.h beside it.
+// the Target Package headers beside it.
 struct Project {
     fs::path root, dir, prefix;
     explicit Project(const std::string& name) {
@@ -61,8 +61,7 @@ struct Project {
         for (const auto& e : fs::directory_iterator(PROJECT))
             fs::copy_file(e.path(), dir / e.path().filename());
         fs::copy_file(SOURCE / "tp" / "vxk.h", prefix / "lib" / "vxk.h");
-        fs::copy_file(SOURCE / "tests" / "gen" / "declarations" / "lib" / "TP.h",
-                      prefix / "lib" / "TP.h");
+        fs::copy_file(SOURCE / "tp" / "TP.h", prefix / "lib" / "TP.h");
     }
     ~Project() { fs::remove_all(root); }
     void write(const std::string& name, const std::string& text) const {
