@@ -244,8 +244,10 @@ private:
 
     bool enter(const std::string& kind, const std::vector<std::string_view>& f) {
         unsigned long id = 0, file = 0;
-        if (f.size() < 3 || !hex(f[1], &id) || !hex(f[2], &file))
-            return bad("an id and a file index expected");
+        unsigned long caller = 0, caller_file = 0;
+        if (f.size() < 5 || !hex(f[1], &id) || !hex(f[2], &file) || !hex(f[3], &caller) ||
+            !hex(f[4], &caller_file))
+            return bad("an id and a file index expected, for the component and its caller");
         std::string where;
         const ListingRecord* r = record(id, file, &where);
         if (!r)
