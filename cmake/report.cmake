@@ -11,14 +11,9 @@ install(TARGETS vexreport RUNTIME DESTINATION bin)
 # staged Target Package, the driver, vexreport.
 if(TARGET tests_report)
   target_link_libraries(tests_report PRIVATE vexreport_core)
-  set(VEX_TEST_LINK_FLAGS "")
-  if(VEX_SANITIZE)
-    set(VEX_TEST_LINK_FLAGS "-fsanitize=address,undefined")
-  endif()
   target_compile_definitions(tests_report PRIVATE
     VEX_REPORT_BINARY="$<TARGET_FILE:vexreport>"
     VEX_INSTR_BINARY="$<TARGET_FILE:vexinstr>"
-    VEX_STAGE_DIR="${CMAKE_BINARY_DIR}/stage"
-    VEX_TEST_LINK_FLAGS="${VEX_TEST_LINK_FLAGS}")
+    VEX_STAGE_DIR="${CMAKE_BINARY_DIR}/stage")
   add_dependencies(tests_report vexreport vexinstr vextp)
 endif()

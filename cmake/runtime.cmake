@@ -18,3 +18,12 @@ add_custom_command(TARGET vextp POST_BUILD
 
 install(FILES ${CMAKE_SOURCE_DIR}/tp/TP.h ${CMAKE_SOURCE_DIR}/tp/vxk.h DESTINATION lib)
 install(TARGETS vextp ARCHIVE DESTINATION lib)
+
+# The CMake package: find_package(vexprepro CONFIG) and vex_add_test.
+include(CMakePackageConfigHelpers)
+write_basic_package_version_file(${CMAKE_BINARY_DIR}/vexpreproConfigVersion.cmake
+  VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_SOURCE_DIR}/cmake/package/vexpreproConfig.cmake
+              ${CMAKE_SOURCE_DIR}/cmake/package/vex_run_test.cmake
+              ${CMAKE_BINARY_DIR}/vexpreproConfigVersion.cmake
+        DESTINATION lib/cmake/vexprepro)

@@ -84,9 +84,14 @@ struct _vxk_Depth {
     }
 
 // Members of a class with UML states: the current state of the object (-1: none yet) and
-// the reports of its state-transition body, which name the object.
+// the reports of its state-transition body, which name the object. An object made by a
+// constructor nobody wrote gets its first state at the entry of its first public call.
 #define _VXK_STATE_MEMBERS                                                                   \
     mutable _vxk_StateType _vxk_state = -1L;                                               \
+    void _vxk_state_known() const {                                                        \
+        if (_vxk_state < 0)                                                                \
+            _vxk_state_step();                                                             \
+    }                                                                                      \
     void _vxk_transition(_vxk_StateType id) const {                                        \
         ::_vxk_report_transition(this, id, _vxk_class_file());                             \
     }                                                                                      \
@@ -110,8 +115,11 @@ public:
     _vxk_ObjectGuard(const C* object, const char* method, int kind)
         : object_(object), kind_(kind), uncaught_(std::uncaught_exceptions()) {
         _vxk_enter_method(object_, method);
-        if (object_->_vxk_depth.calls++ == 0 && kind_ != CONSTRUCTOR)
+        if (object_->_vxk_depth.calls++ == 0 && kind_ != CONSTRUCTOR) {
             object_->_vxk_check_invariants();
+            if (kind_ == METHOD)
+                object_->_vxk_state_known();
+        }
     }
     ~_vxk_ObjectGuard() {
         if (--object_->_vxk_depth.calls == 0 && kind_ != DESTRUCTOR &&

@@ -17,16 +17,18 @@
 namespace {
 
 constexpr const char* USAGE =
-    "usage: vexinstr -i INSTRUMENTATION -o OUTPUT_DIR [-b BASE_DIR] SOURCE... [-- COMPILER_ARGS]\n"
+    "usage: vexinstr -i INSTRUMENTATION -o OUTPUT_DIR [-b BASE_DIR] [-MF DEPFILE -MT TARGET]\n"
+    "                SOURCE... [-- COMPILER_ARGS]\n"
     "  Weaves the contract checks, stub conditions and method counters of INSTRUMENTATION\n"
     "  (the -OTI file of vexprepro) into copies of the SOURCEs and of every file of theirs\n"
     "  that is not a system header, written to OUTPUT_DIR at their path relative to\n"
     "  BASE_DIR (default: the current directory). COMPILER_ARGS (-I, -D, -std ...) are the\n"
     "  ones the sources are built with. Compile the copies with -I OUTPUT_DIR first and\n"
-    "  -I for the Target Package prefix.\n";
+    "  -I for the Target Package prefix. -MF writes a make-style dependency file naming\n"
+    "  TARGET and every file read, so a build weaves again when any of them changes.\n";
 
 struct Arguments {
-    std::string instrumentation, output, base = ".";
+    std::string instrumentation, output, base = ".", depfile, depfile_target;
     WeaveOptions weave;
 };
 
@@ -43,10 +45,16 @@ int parse_arguments(int argc, char** argv, Arguments& a) {
             a.weave.compile_args.assign(argv + i + 1, argv + argc);
             break;
         }
-        if (arg == "-i" || arg == "-o" || arg == "-b") {
+        std::string* value = arg == "-i"    ? &a.instrumentation
+                             : arg == "-o"  ? &a.output
+                             : arg == "-b"  ? &a.base
+                             : arg == "-MF" ? &a.depfile
+                             : arg == "-MT" ? &a.depfile_target
+                                            : nullptr;
+        if (value) {
             if (i + 1 >= argc)
                 return usage_error("`" + arg + "' needs a value");
-            (arg == "-i" ? a.instrumentation : arg == "-o" ? a.output : a.base) = argv[++i];
+            *value = argv[++i];
         } else if (arg == "-h" || arg == "--help") {
             std::fputs(USAGE, stdout);
             return -1;
@@ -60,6 +68,8 @@ int parse_arguments(int argc, char** argv, Arguments& a) {
         return usage_error("-i and -o are required");
     if (a.weave.sources.empty())
         return usage_error("no source to instrument");
+    if (a.depfile.empty() != a.depfile_target.empty())
+        return usage_error("-MF and -MT go together");
     return 0;
 }
 
@@ -71,6 +81,33 @@ bool read_whole(const std::string& path, std::string* text) {
     s << f.rdbuf();
     *text = s.str();
     return !f.bad();
+}
+
+// A name as make and ninja read it in a dependency file.
+std::string depfile_word(const std::string& path) {
+    std::string out;
+    for (char c : path) {
+        if (c == ' ' || c == '#' || c == '\\')
+            out += '\\';
+        if (c == '$')
+            out += '$';
+        out += c;
+    }
+    return out;
+}
+
+// "TARGET: every file read"; false when it cannot be written whole.
+bool write_depfile(const Arguments& a, const std::vector<WovenFile>& files) {
+    std::string text = depfile_word(a.depfile_target) + ": \\\n  " +
+                       depfile_word(std::filesystem::absolute(a.instrumentation).string());
+    for (const WovenFile& f : files)
+        text += " \\\n  " + depfile_word(f.path);
+    text += "\n";
+    FILE* out = std::fopen(a.depfile.c_str(), "wb");
+    if (!out)
+        return false;
+    const bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
+    return std::fclose(out) == 0 && written;
 }
 
 int report(const std::vector<std::string>& errors) {
@@ -100,5 +137,7 @@ int main(int argc, char** argv) {
     if (!errors.empty())
         return report(errors);
     errors = write_woven_files(files, a.base, a.output);
+    if (errors.empty() && !a.depfile.empty() && !write_depfile(a, files))
+        errors.push_back("cannot write `" + a.depfile + "'");
     return errors.empty() ? 0 : report(errors);
 }

@@ -390,7 +390,7 @@ std::string class_members(const ClassSection& s) {
         m += a.text + "\n";
     m += "}\n";
     if (s.state_tables.empty()) {
-        m += "void _vxk_state_step() const {}\n";
+        m += "void _vxk_state_step() const {}\nvoid _vxk_state_known() const {}\n";
         return m;
     }
     m += "_VXK_STATE_MEMBERS\n";

@@ -18,34 +18,10 @@ namespace {
 const fs::path SOURCE = VEX_SOURCE_DIR;
 const fs::path TARGET_PACKAGE = fs::path(VEX_BUILD_DIR) / "stage";  // lib/TP.h, lib/vxk.h
 
-struct Output {
-    int status = 0;
-    std::string text;
-};
-
-Output shell(const std::string& command) {
-    Output o;
-    FILE* p = popen((command + " 2>&1").c_str(), "r");
-    if (!p)
-        return {-1, "popen failed"};
-    char buf[4096];
-    for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;)
-        o.text.append(buf, n);
-    o.status = pclose(p);
-    return o;
-}
-
-std::vector<std::string> compilers() {
-    std::vector<std::string> found;
-    for (const char* c : {"g++", "clang++"})
-        if (shell(std::string("command -v ") + c).status == 0)
-            found.push_back(c);
-    return found;
-}
 
 // Compiles `driver` (in `dir`) with `include` and its lib folder on the include path
 // (drivers made with -NOPATH include "TP.h" alone).
-Output compile(const std::string& compiler, const fs::path& dir, const std::string& driver,
+ShellOutput compile(const std::string& compiler, const fs::path& dir, const std::string& driver,
                const fs::path& include = TARGET_PACKAGE) {
     return shell("cd '" + dir.string() + "' && " + compiler +
                  " -std=c++17 -fsyntax-only -Wall -Wextra -Werror -Wno-unknown-pragmas -I'" +
@@ -77,7 +53,7 @@ TEST(GeneratedDrivers, EveryExampleCompilesWithoutAWarning) {
              {std::vector<std::string>{}, std::vector<std::string>{"-NODLINE"}}) {
             generate(dir.path, scripts, options);
             for (const std::string& compiler : compilers()) {
-                const Output o = compile(compiler, dir.path, "driver.cc");
+                const ShellOutput o = compile(compiler, dir.path, "driver.cc");
                 EXPECT_EQ(o.status, 0) << compiler << " on " << scripts[0] << ":\n" << o.text;
                 EXPECT_EQ(o.text, "") << compiler << " on " << scripts[0];
             }
@@ -96,7 +72,7 @@ TEST(GeneratedDrivers, EveryGoldenDriverCompiles) {
         TempDir dir;
         fs::copy_file(c.path() / "expected.driver", fs::path(dir.path) / "driver.cc");
         for (const std::string& compiler : compilers()) {
-            const Output o = compile(compiler, dir.path, "driver.cc");
+            const ShellOutput o = compile(compiler, dir.path, "driver.cc");
             EXPECT_EQ(o.status, 0) << compiler << " on " << c.path().filename() << ":\n" << o.text;
         }
     }
@@ -135,7 +111,7 @@ TEST(GeneratedDrivers, CompilerMessagesNameTheDriverLineAndTheScriptLine) {
     }
     ASSERT_NE(comment_line, 0);
     for (const std::string& compiler : compilers()) {
-        const Output o = compile(compiler, dir.path, "driver.cc", dir.path);
+        const ShellOutput o = compile(compiler, dir.path, "driver.cc", dir.path);
         EXPECT_NE(o.status, 0);
         const std::string driver_path = dir.path + "/driver.cc:" + std::to_string(comment_line);
         EXPECT_NE(o.text.find(driver_path + ":"), std::string::npos) << compiler << ":\n" << o.text;
@@ -166,7 +142,7 @@ TEST(GeneratedDrivers, HostileScriptTextsStillCompileWithoutAWarning) {
               "RUN { K; }\n");
     generate(dir.path, {"h.otd"}, {"-TDF", "odd \"name\\.tdf"});
     for (const std::string& compiler : compilers()) {
-        const Output o = compile(compiler, dir.path, "driver.cc");
+        const ShellOutput o = compile(compiler, dir.path, "driver.cc");
         EXPECT_EQ(o.status, 0) << compiler << ":\n" << o.text;
         EXPECT_EQ(o.text, "") << compiler;
     }

@@ -49,14 +49,7 @@ std::string unified_diff(const fs::path& expected, const std::string& actual) {
     const fs::path actual_file = fs::temp_directory_path() / "vexprepro-golden-actual";
     std::ofstream(actual_file, std::ios::binary) << actual;
     std::string command = "diff -u '" + expected.string() + "' '" + actual_file.string() + "'";
-    std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        char buf[4096];
-        for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;)
-            out.append(buf, n);
-        pclose(p);
-    }
-    return out;
+    return shell(command).text;
 }
 
 void compare(const fs::path& expected, const std::string& actual) {

@@ -29,22 +29,6 @@ std::string slurp(const fs::path& p) {
     return s.str();
 }
 
-struct Output {
-    int status = 0;
-    std::string text;
-};
-
-Output shell(const std::string& command) {
-    Output o;
-    if (FILE* p = popen((command + " 2>&1").c_str(), "r")) {
-        char buf[4096];
-        for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;)
-            o.text.append(buf, n);
-        const int status = pclose(p);
-        o.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-    }
-    return o;
-}
 
 // The project in a fixed directory (the copies name it in #line directives), with fixed
 // file times (the checksum pairs depend on them), its scripts compiled by vexprepro, and
@@ -78,24 +62,17 @@ struct Project {
                           dir.string(), nullptr, {"XRLTGT="});
         ASSERT_EQ(r.status, 0) << r.err;
     }
-    Output instrument(const std::string& extra = "") const {
+    ShellOutput instrument(const std::string& extra = "") const {
         return shell("cd '" + dir.string() + "' && " VEX_INSTR_BINARY " -i shapes.oti -o woven " +
                      extra + " driver.cc shapes.cc -- -std=c++17 -I'" + prefix.string() + "'");
     }
-    Output compile(const std::string& compiler, const std::string& file) const {
+    ShellOutput compile(const std::string& compiler, const std::string& file) const {
         return shell("cd '" + dir.string() + "' && " + compiler +
                      " -std=c++17 -fsyntax-only -Wall -Wextra -Werror -Wno-unknown-pragmas "
                      "-I woven -I'" + prefix.string() + "' woven/" + file);
     }
 };
 
-std::vector<std::string> compilers() {
-    std::vector<std::string> found;
-    for (const char* c : {"g++", "clang++"})
-        if (shell(std::string("command -v ") + c).status == 0)
-            found.push_back(c);
-    return found;
-}
 
 void compare(const fs::path& expected, const std::string& actual) {
     if (std::getenv("VEX_UPDATE_GOLDEN")) {
@@ -110,7 +87,7 @@ void compare(const fs::path& expected, const std::string& actual) {
 TEST(Instrumentor, WeavesContractsCountersAndStubConditionsThatCompile) {
     Project p("weave");
     p.compile_scripts();
-    const Output o = p.instrument();
+    const ShellOutput o = p.instrument();
     ASSERT_EQ(o.status, 0) << o.text;
     EXPECT_EQ(o.text, "");
     compare(GOLDEN / "shapes.h.woven", slurp(p.dir / "woven" / "shapes.h"));
@@ -120,7 +97,7 @@ TEST(Instrumentor, WeavesContractsCountersAndStubConditionsThatCompile) {
     EXPECT_EQ(slurp(p.dir / "shapes.h"), slurp(PROJECT / "shapes.h")) << "the original changed";
     for (const std::string& compiler : compilers())
         for (const char* file : {"shapes.cc", "driver.cc"}) {
-            const Output c = p.compile(compiler, file);
+            const ShellOutput c = p.compile(compiler, file);
             EXPECT_EQ(c.status, 0) << compiler << " " << file << ":\n" << c.text;
         }
 }
@@ -135,7 +112,7 @@ TEST(Instrumentor, ACompileErrorInTheUsersCodeNamesTheUsersFileAndLine) {
     p.compile_scripts();
     ASSERT_EQ(p.instrument().status, 0);
     for (const std::string& compiler : compilers()) {
-        const Output c = p.compile(compiler, "shapes.cc");
+        const ShellOutput c = p.compile(compiler, "shapes.cc");
         EXPECT_NE(c.text.find((p.dir / "shapes.cc").string() + ":" + std::to_string(line) + ":"),
                   std::string::npos)
             << compiler << ":\n" << c.text;
@@ -169,7 +146,7 @@ TEST(Instrumentor, RefusesWhatItCannotWeaveAndWritesNothing) {
         Project p("refuse");
         p.write(c.file, c.text);
         p.compile_scripts();
-        const Output o = p.instrument(c.extra);
+        const ShellOutput o = p.instrument(c.extra);
         EXPECT_EQ(o.status, 1) << c.expected;
         EXPECT_NE(o.text.find(c.expected), std::string::npos) << o.text;
         EXPECT_FALSE(fs::exists(p.dir / "woven")) << c.expected;
@@ -186,7 +163,7 @@ TEST(Instrumentor, AnInstrumentationFileCutShortOrUnknownIsRefused) {
     for (std::size_t i = 0; i < cls; ++i)
         line += oti[i] == '\n';
     p.write("shapes.oti", oti.substr(0, cls) + "@CLS@ \ngeo::Shape\n");
-    Output o = p.instrument();
+    ShellOutput o = p.instrument();
     EXPECT_EQ(o.status, 1);
     EXPECT_EQ(o.text, "vexinstr: shapes.oti:" + std::to_string(line) +
                           ": section `@SLI@' expected after `@CLS@'\n");

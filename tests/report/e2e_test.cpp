@@ -31,22 +31,6 @@ std::string slurp(const fs::path& p) {
     return s.str();
 }
 
-struct Output {
-    int status = 0;  // exit status, or 128 + signal
-    std::string text;
-};
-
-Output shell(const std::string& command, bool keep_stderr = true) {
-    Output o;
-    if (FILE* p = popen((command + (keep_stderr ? " 2>&1" : " 2>/dev/null")).c_str(), "r")) {
-        char buf[4096];
-        for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;)
-            o.text.append(buf, n);
-        const int s = pclose(p);
-        o.status = WIFEXITED(s) ? WEXITSTATUS(s) : 128 + WTERMSIG(s);
-    }
-    return o;
-}
 
 struct Command {
     std::string scripts, driver_status, flags, same;
@@ -88,7 +72,7 @@ void expect_valid_junit(const fs::path& xml) {
         reader.readNext();
     EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
     if (shell("command -v xmllint").status == 0) {
-        const Output v = shell("xmllint --noout --schema '" +
+        const ShellOutput v = shell("xmllint --noout --schema '" +
                                (CASES.parent_path() / "junit.xsd").string() + "' '" + xml.string() + "'");
         EXPECT_EQ(v.status, 0) << v.text;
     }
@@ -117,20 +101,20 @@ TEST_P(Loop, ScriptsCompileRunAndReportAsExpected) {
         }(),
         dir.path, nullptr, {"XRLTGT="});
     ASSERT_EQ(pre.status, 0) << pre.err;
-    const Output woven = shell(cd + VEX_INSTR_BINARY " -i driver.oti -o woven driver.cc" +
+    const ShellOutput woven = shell(cd + VEX_INSTR_BINARY " -i driver.oti -o woven driver.cc" +
                                sources_in(dir.path, "") + " -- -std=c++17 -I'" + STAGE + "'");
     ASSERT_EQ(woven.status, 0) << woven.text;
-    const Output built = shell(cd + "g++ -std=c++17 -Wall -Wextra -Werror -Wno-unknown-pragmas " +
+    const ShellOutput built = shell(cd + "g++ -std=c++17 -Wall -Wextra -Werror -Wno-unknown-pragmas " +
                                c.flags + " -I woven -I'" + STAGE + "' woven/driver.cc" +
                                sources_in(dir.path, "woven/") + " '" + STAGE +
                                "/lib/libvextp.a' -lpthread " VEX_TEST_LINK_FLAGS " -o driver");
     ASSERT_EQ(built.status, 0) << built.text;
-    const Output run = shell(cd + "./driver", false);
+    const ShellOutput run = shell(cd + "./driver", false);
     if (c.driver_status == "crash")
         EXPECT_GE(run.status, 128) << "the driver was meant to crash";
     else
         EXPECT_EQ(std::to_string(run.status), c.driver_status);
-    const Output report = shell(cd + VEX_REPORT_BINARY " --junit results.xml run.tdf", false);
+    const ShellOutput report = shell(cd + VEX_REPORT_BINARY " --junit results.xml run.tdf", false);
     EXPECT_EQ(report.status, c.report_status);
     if (std::getenv("VEX_UPDATE_GOLDEN"))
         std::ofstream(source / "expected.report", std::ios::binary) << report.text;

@@ -139,3 +139,31 @@ ProcessResult run_vexprepro(const std::vector<std::string>& args, const std::str
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return r;
 }
+
+ShellOutput shell(const std::string& command, bool keep_stderr) {
+    ShellOutput o;
+    FILE* p = popen((command + (keep_stderr ? " 2>&1" : " 2>/dev/null")).c_str(), "r");
+    if (!p)
+        return {-1, "popen failed"};
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;)
+        o.text.append(buf, n);
+    const int s = pclose(p);
+    o.status = WIFEXITED(s) ? WEXITSTATUS(s) : 128 + WTERMSIG(s);
+    return o;
+}
+
+std::string shell_quoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+std::vector<std::string> compilers() {
+    std::vector<std::string> found;
+    for (const char* c : {"g++", "clang++"})
+        if (shell(std::string("command -v ") + c).status == 0)
+            found.push_back(c);
+    return found;
+}

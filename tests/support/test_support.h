@@ -38,3 +38,17 @@ struct ProcessResult {
 ProcessResult run_vexprepro(const std::vector<std::string>& args, const std::string& cwd,
                             const char* tarvelodir = nullptr,
                             const std::vector<std::string>& extra_env = {});
+
+// A shell command's exit status (0..255, 128 + signal when killed) and its output:
+// standard output, and standard error too unless `keep_stderr` is false.
+struct ShellOutput {
+    int status = 0;
+    std::string text;
+};
+ShellOutput shell(const std::string& command, bool keep_stderr = true);
+
+// `text` as one single-quoted shell word.
+std::string shell_quoted(const std::string& text);
+
+// The C++ compilers present of g++ and clang++: generated code must satisfy both.
+std::vector<std::string> compilers();

@@ -1,0 +1,196 @@
+# vexpreproConfig.cmake: the installed tools as imported targets, and vex_add_test, which
+# turns test scripts and the code under test into a CTest test:
+#
+#   find_package(vexprepro CONFIG REQUIRED)
+#   vex_add_test(NAME <name> SCRIPTS <script...> [CONTRACTS <otc script...>]
+#                [SOURCES <code under test...>] [INSTRUMENT <sources and headers...>]
+#                [OPTIONS <vexprepro options...>])
+#
+# The scripts are compiled by vexprepro in <binary dir>/vex_<name>/ (driver, instrumentation
+# file, listings); with CONTRACTS or INSTRUMENT, vexinstr weaves the instrumentation into
+# copies of the INSTRUMENT files and of the driver, and the copies are built instead (their
+# directory comes first on the include path, so instrumented headers shadow the
+# originals; list in INSTRUMENT every source that includes an instrumented header). The
+# test runs the driver, then vexreport, and fails when a check or a contract failed.
+include_guard(GLOBAL)
+cmake_minimum_required(VERSION 3.25)
+include(CMakeFindDependencyMacro)
+find_dependency(Threads)
+
+get_filename_component(VEX_PREFIX "${CMAKE_CURRENT_LIST_DIR}/../../.." ABSOLUTE)
+set(VEX_RUN_TEST_SCRIPT "${CMAKE_CURRENT_LIST_DIR}/vex_run_test.cmake")
+
+foreach(_vex_tool IN ITEMS vexprepro vexinstr vexreport)
+  if(NOT TARGET vexprepro::${_vex_tool})
+    add_executable(vexprepro::${_vex_tool} IMPORTED)
+    set_target_properties(vexprepro::${_vex_tool} PROPERTIES
+      IMPORTED_LOCATION "${VEX_PREFIX}/bin/${_vex_tool}")
+  endif()
+endforeach()
+if(NOT TARGET vexprepro::vextp)
+  # Drivers include "lib/TP.h": the prefix is the include directory.
+  add_library(vexprepro::vextp STATIC IMPORTED)
+  set_target_properties(vexprepro::vextp PROPERTIES
+    IMPORTED_LOCATION "${VEX_PREFIX}/lib/libvextp.a"
+    INTERFACE_INCLUDE_DIRECTORIES "${VEX_PREFIX}"
+    INTERFACE_LINK_LIBRARIES Threads::Threads
+    INTERFACE_COMPILE_FEATURES cxx_std_17)
+endif()
+
+# The deepest directory holding both `a` and `b` (absolute paths).
+function(_vex_common_directory a b out)
+  string(REPLACE "/" ";" a_parts "${a}")
+  string(REPLACE "/" ";" b_parts "${b}")
+  set(common "")
+  list(LENGTH a_parts a_count)
+  list(LENGTH b_parts b_count)
+  set(i 0)
+  while(i LESS a_count AND i LESS b_count)
+    list(GET a_parts ${i} pa)
+    list(GET b_parts ${i} pb)
+    if(NOT pa STREQUAL pb)
+      break()
+    endif()
+    if(NOT pa STREQUAL "")
+      string(APPEND common "/${pa}")
+    endif()
+    math(EXPR i "${i} + 1")
+  endwhile()
+  if(common STREQUAL "")
+    set(common "/")
+  endif()
+  set(${out} "${common}" PARENT_SCOPE)
+endfunction()
+
+# Appends to `out` the scripts that `script` INCLUDEs, and theirs, resolved as vexprepro
+# resolves them (relative to the including script). Read at configure time; editing a
+# script configures again, so a new INCLUDE is seen.
+function(_vex_included_scripts script out)
+  set(found ${${out}})
+  set(pending "${script}")
+  while(pending)
+    list(POP_FRONT pending current)
+    if(NOT EXISTS "${current}")
+      continue()
+    endif()
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${current}")
+    file(STRINGS "${current}" lines REGEX "^[ \t]*[Ii][Nn][Cc][Ll][Uu][Dd][Ee][ \t]+\"")
+    get_filename_component(current_dir "${current}" DIRECTORY)
+    foreach(line IN LISTS lines)
+      if(line MATCHES "\"([^\"]+)\"")
+        get_filename_component(included "${CMAKE_MATCH_1}" ABSOLUTE BASE_DIR "${current_dir}")
+        if(NOT included IN_LIST found)
+          list(APPEND found "${included}")
+          list(APPEND pending "${included}")
+        endif()
+      endif()
+    endforeach()
+  endwhile()
+  set(${out} ${found} PARENT_SCOPE)
+endfunction()
+
+function(vex_add_test)
+  cmake_parse_arguments(PARSE_ARGV 0 VEX "" "NAME" "SCRIPTS;CONTRACTS;SOURCES;INSTRUMENT;OPTIONS")
+  if(NOT VEX_NAME OR NOT VEX_SCRIPTS)
+    message(FATAL_ERROR "vex_add_test: NAME and SCRIPTS are required")
+  endif()
+  if(VEX_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "vex_add_test: unexpected arguments: ${VEX_UNPARSED_ARGUMENTS}")
+  endif()
+  set(name "${VEX_NAME}")
+  set(dir "${CMAKE_CURRENT_BINARY_DIR}/vex_${name}")
+  file(MAKE_DIRECTORY "${dir}")
+
+  set(scripts "")
+  set(depends "")
+  foreach(script IN LISTS VEX_SCRIPTS VEX_CONTRACTS)
+    get_filename_component(script "${script}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+    list(APPEND scripts "${script}")
+    list(APPEND depends "${script}")
+    _vex_included_scripts("${script}" depends)
+  endforeach()
+
+  set(driver "${dir}/${name}_driver.cc")
+  set(oti "${dir}/${name}.oti")
+  set(tdf "${dir}/${name}.tdf")
+  add_custom_command(
+    OUTPUT "${driver}" "${oti}"
+    COMMAND ${CMAKE_COMMAND} -E env "TARVELODIR=${VEX_PREFIX}"
+            $<TARGET_FILE:vexprepro::vexprepro> ${scripts} -G C++ -O "${driver}" -OTI "${oti}"
+            -TDF "${tdf}" ${VEX_OPTIONS}
+    DEPENDS ${depends} vexprepro::vexprepro
+    WORKING_DIRECTORY "${dir}"
+    COMMENT "vexprepro: ${name}"
+    VERBATIM)
+
+  set(sources "")
+  foreach(source IN LISTS VEX_SOURCES)
+    get_filename_component(source "${source}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+    list(APPEND sources "${source}")
+  endforeach()
+
+  if(VEX_CONTRACTS OR VEX_INSTRUMENT)
+    # The copies mirror the tree below the directory common to the sources and the
+    # driver, so the copy of every header stands where its includers look for it.
+    _vex_common_directory("${CMAKE_CURRENT_SOURCE_DIR}" "${dir}" base)
+    set(woven "${dir}/woven")
+    file(RELATIVE_PATH driver_relative "${base}" "${driver}")
+    file(RELATIVE_PATH source_relative "${base}" "${CMAKE_CURRENT_SOURCE_DIR}")
+    set(woven_driver "${woven}/${driver_relative}")
+    set(shadow "${woven}/${source_relative}")
+    set(units "${driver}")
+    set(instrumented "")
+    set(woven_outputs "${woven_driver}")
+    foreach(file IN LISTS VEX_INSTRUMENT)
+      get_filename_component(file "${file}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+      list(APPEND instrumented "${file}")
+      file(RELATIVE_PATH relative "${base}" "${file}")
+      list(APPEND woven_outputs "${woven}/${relative}")
+      if(NOT file MATCHES "\\.(h|hh|hpp|hxx|h\\+\\+|inl|ipp|tpp)$")
+        list(APPEND units "${file}")
+        # The woven copy is compiled instead of the original.
+        list(REMOVE_ITEM sources "${file}")
+        list(APPEND sources "${woven}/${relative}")
+      endif()
+    endforeach()
+    set(stamp "${dir}/woven.stamp")
+    # The include path the build gives the sources, without the copies themselves.
+    set(includes "$<TARGET_PROPERTY:${name},INCLUDE_DIRECTORIES>")
+    string(REGEX REPLACE "([][+.*()^$?|\\\\])" "\\\\\\1" shadow_regex "${shadow}")
+    set(includes "$<FILTER:${includes},EXCLUDE,^${shadow_regex}$>")
+    set(defines "$<TARGET_PROPERTY:${name},COMPILE_DEFINITIONS>")
+    set(standard "$<TARGET_PROPERTY:${name},CXX_STANDARD>")
+    add_custom_command(
+      OUTPUT "${stamp}" ${woven_outputs}
+      COMMAND $<TARGET_FILE:vexprepro::vexinstr> -i "${oti}" -o "${woven}" -b "${base}"
+              -MF "${dir}/woven.d" -MT "${stamp}" ${units}
+              -- "-std=c++$<IF:$<BOOL:${standard}>,${standard},17>" "$<$<BOOL:${includes}>:-I$<JOIN:${includes},;-I>>"
+              "$<$<BOOL:${defines}>:-D$<JOIN:${defines},;-D>>"
+      COMMAND ${CMAKE_COMMAND} -E touch "${stamp}"
+      DEPENDS "${oti}" "${driver}" ${instrumented} vexprepro::vexinstr
+      DEPFILE "${dir}/woven.d"
+      WORKING_DIRECTORY "${dir}"
+      COMMENT "vexinstr: ${name}"
+      COMMAND_EXPAND_LISTS
+      VERBATIM)
+    set(driver "${woven_driver}")
+  endif()
+
+  add_executable(${name} "${driver}" ${sources})
+  if(shadow)
+    target_include_directories(${name} BEFORE PRIVATE "${shadow}")
+  endif()
+  # The scripts' own #include lines name files beside them.
+  target_include_directories(${name} PRIVATE "${CMAKE_CURRENT_SOURCE_DIR}")
+  target_link_libraries(${name} PRIVATE vexprepro::vextp)
+  # The driver's #pragma zentor lines are for the report tools, not the compiler.
+  set_source_files_properties("${driver}" TARGET_DIRECTORY ${name} PROPERTIES
+    COMPILE_OPTIONS "-Wno-unknown-pragmas")
+
+  add_test(NAME ${name}
+    COMMAND ${CMAKE_COMMAND} "-DDRIVER=$<TARGET_FILE:${name}>"
+            "-DREPORT=$<TARGET_FILE:vexprepro::vexreport>" "-DTDF=${tdf}"
+            "-DLISTINGS=${dir}" "-DJUNIT=${dir}/${name}.junit.xml"
+            -P "${VEX_RUN_TEST_SCRIPT}"
+    WORKING_DIRECTORY "${dir}")
+endfunction()
