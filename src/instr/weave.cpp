@@ -13,6 +13,7 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <unordered_map>
 
 #include "instr/signature.h"
 
@@ -34,10 +35,16 @@ struct Place {
     unsigned presumed_line = 0;
 };
 
-std::string clean(const std::string& path) {
-    std::error_code ec;
-    const auto absolute = std::filesystem::weakly_canonical(path, ec);
-    return ec ? path : absolute.string();
+// Every cursor asks for its file: the file system is asked once per name.
+const std::string& clean(const std::string& path) {
+    static std::unordered_map<std::string, std::string> cleaned;
+    auto [it, added] = cleaned.try_emplace(path);
+    if (added) {
+        std::error_code ec;
+        const auto absolute = std::filesystem::weakly_canonical(path, ec);
+        it->second = ec ? path : absolute.string();
+    }
+    return it->second;
 }
 
 bool place_of(CXSourceLocation loc, Place* out) {
