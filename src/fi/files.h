@@ -5,11 +5,13 @@
 #include <cstdio>
 #include <ctime>
 
+struct ListingSink;
+
 struct FileRecord {
-    const char* tsf_name = nullptr;  // interned "<file><nn>.tsf"
-    FILE* tsf_file = nullptr;        // open only while the listings are written
-    const char* ots_name = nullptr;  // interned "<file><nn>.ots"
-    FILE* ots_file = nullptr;
+    const char* tsf_name = nullptr;     // interned "<file><nn>.tsf"
+    ListingSink* tsf_sink = nullptr;    // there only while the listings are written
+    const char* ots_name = nullptr;     // interned "<file><nn>.ots"
+    ListingSink* ots_sink = nullptr;
     int file_no = 0;                 // equals file_no of every component read from it
     std::uint32_t sum_a = 0;         // checksum sum S; the printed 31-bit value once final
     std::uint32_t sum_b = 0;         // checksum xor X; likewise

@@ -4,9 +4,9 @@
 // A component without a text gets no record.
 #include "listings/otsgen.h"
 
-#include <optional>
 #include <string>
 
+#include "listings/sink.h"
 #include "listings/statgen.h"
 #include "utils/text.h"
 
@@ -76,75 +76,65 @@ const OtsRule* rule_for(int kind) {
     return nullptr;  // ON ERROR has a .tsf record only
 }
 
-std::string print_list(const Component* c) {
-    std::string list = "(";  // joined, then escaped as one text
-    const ParamListDetail* d = param_list_detail(c);
-    for (const ParamItem* p = d ? d->params : nullptr; p; p = p->next) {
-        if (p != d->params)
-            list += ',';
-        list += p->text ? p->text : "";
-    }
-    list += ')';
-    return escaped(list);
-}
-
-std::optional<std::string> check_text(const Component* c) {
-    const CheckDetail* d = check_detail(c);
-    if (!d || !d->expression)
-        return std::nullopt;
-    const std::string text = concat({"(", escaped(d->expression), ")"});
-    return d->label ? concat({"`", d->label, "' / ", text}) : text;
-}
-
-std::optional<std::string> check_property_text(const Component* c) {
-    const CheckPropertyDetail* d = check_property_detail(c);
-    if (!c->name)
-        return std::nullopt;
-    return d && d->label ? concat({"`", d->label, "' / ", c->name}) : std::string(c->name);
-}
-
-std::optional<std::string> transition_text(const Component* c) {
-    const TransitionDetail* d = transition_detail(c);
-    if (!d || !d->source || !d->destination)
-        return std::nullopt;
-    return concat({d->source, " TO ", d->destination});
-}
-
-std::optional<std::string> record_text(const Component* c, Text how) {
+// Whether the component has the text its record shows; without it, no record.
+bool has_text(const Component* c, Text how) {
     switch (how) {
-    case Text::check_property: return check_property_text(c);
-    case Text::check: return check_text(c);
-    case Text::transition: return transition_text(c);
-    case Text::print_list: return print_list(c);
-    case Text::run_path: {
-        const RunElementDetail* d = run_element_detail(c);
-        if (!d || !d->path)
-            return std::nullopt;
-        return reference_text(d->path);  // any length: nothing is cut
+    case Text::check: return check_detail(c) && check_detail(c)->expression;
+    case Text::transition:
+        return transition_detail(c) && transition_detail(c)->source &&
+               transition_detail(c)->destination;
+    case Text::print_list: return true;
+    case Text::run_path: return run_element_detail(c) && run_element_detail(c)->path;
+    default: return c->name != nullptr;
     }
-    default: break;
-    }
-    if (!c->name)
-        return std::nullopt;
-    if (how == Text::plain_name)
-        return std::string(c->name);
-    if (how == Text::escaped_name)
-        return escaped(c->name);
-    return concat({"(", escaped(c->name), ")"});
 }
 
-// "<tag> <id>h \"<text>\" line=<first line> dad=<parent id>h<extra>;\n"
-std::string record(const char* tag, unsigned long id, const std::string& text, int first_line,
-                   unsigned long dad, const std::string& extra = {}) {
-    return concat({tag, " ", hex_field(id), " \"", text, "\" line=",
-                   decimal_field(static_cast<unsigned long>(first_line)), " dad=", hex_field(dad),
-                   extra, ";\n"});
+void append_text(RecordLine& l, const Component* c, Text how) {
+    switch (how) {
+    case Text::plain_name: l << c->name; break;
+    case Text::escaped_name: l.escaped(c->name); break;
+    case Text::bracketed_name: l << "("; l.escaped(c->name) << ")"; break;
+    case Text::run_path: l << reference_text(run_element_detail(c)->path); break;
+    case Text::print_list: {
+        // Escaping the joined list is escaping each item: the commas need none.
+        const ParamListDetail* d = param_list_detail(c);
+        l << "(";
+        for (const ParamItem* p = d ? d->params : nullptr; p; p = p->next) {
+            if (p != d->params)
+                l << ",";
+            l.escaped(p->text ? p->text : "");
+        }
+        l << ")";
+        break;
+    }
+    case Text::check_property: {
+        const CheckPropertyDetail* d = check_property_detail(c);
+        if (d && d->label)
+            l << "`" << d->label << "' / ";
+        l << c->name;
+        break;
+    }
+    case Text::check: {
+        const CheckDetail* d = check_detail(c);
+        if (d->label)
+            l << "`" << d->label << "' / ";
+        l << "(";
+        l.escaped(d->expression) << ")";
+        break;
+    }
+    case Text::transition: {
+        const TransitionDetail* d = transition_detail(c);
+        l << d->source << " TO " << d->destination;
+        break;
+    }
+    }
 }
 
-std::string stub_field(const Component* c) {
-    const CheckStubDetail* d = check_stub_detail(c);
-    const Component* stub = d ? d->resolved : nullptr;
-    return concat({" stb=", hex_field(stub ? stub->id : 0)});
+// "<tag> <id>h \"" then the text, then "\" line=<first line> dad=<parent id>h<extra>;\n"
+void record_tail(RecordLine& l, int first_line, unsigned long dad) {
+    l << "\" line=";
+    l.decimal(static_cast<unsigned long>(first_line)) << " dad=";
+    l.hex(dad);
 }
 
 }  // namespace
@@ -152,16 +142,28 @@ std::string stub_field(const Component* c) {
 int write_ots_component(const Component* c) {
     FileRecord* r = c ? find_file_record(c->file_no) : nullptr;
     const OtsRule* rule = c ? rule_for(c->kind) : nullptr;
-    if (!r || !r->ots_file || !rule)
+    if (!r || !r->ots_sink || !rule || !has_text(c, rule->text))
         return -1;
-    const std::optional<std::string> text = record_text(c, rule->text);
-    if (!text)
-        return -1;
-    const unsigned long dad = c->parent ? c->parent->id : 0;
-    const std::string extra = c->kind == KIND_CHECK_STUB ? stub_field(c) : std::string();
-    ots_write(r, record(rule->tag, c->id, *text, c->first_line, dad, extra));
-    if (c->kind == KIND_CLASS || c->kind == KIND_SINGLE_CLASS)
-        ots_write(r, record("OS", c->id + OBSERVATION_STATE_OFFSET,
-                            concat({c->name, " Observation State"}), c->first_line, c->id));
+    RecordLine l(*r->ots_sink);
+    l << rule->tag << " ";
+    l.hex(c->id) << " \"";
+    append_text(l, c, rule->text);
+    record_tail(l, c->first_line, c->parent ? c->parent->id : 0);
+    if (c->kind == KIND_CHECK_STUB) {
+        const CheckStubDetail* d = check_stub_detail(c);
+        const Component* stub = d ? d->resolved : nullptr;
+        l << " stb=";
+        l.hex(stub ? stub->id : 0);
+    }
+    l << ";\n";
+    end_ots_line(r, l);
+    if (c->kind == KIND_CLASS || c->kind == KIND_SINGLE_CLASS) {
+        RecordLine os(*r->ots_sink);
+        os << "OS ";
+        os.hex(c->id + OBSERVATION_STATE_OFFSET) << " \"" << c->name << " Observation State";
+        record_tail(os, c->first_line, c->id);
+        os << ";\n";
+        end_ots_line(r, os);
+    }
     return 0;
 }

@@ -8,11 +8,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
+#include <new>
+#include <string>
 
 #include "driver/options.h"
 #include "errors/report.h"
 #include "listings/otsgen.h"
+#include "listings/sink.h"
 #include "listings/tsfgen.h"
 
 namespace {
@@ -59,82 +61,53 @@ std::string date_line(std::time_t run_time) {
 }
 
 void write_ots_head(FileRecord* r, std::time_t run_time) {
-    ots_write(r, concat({"OF \"", r->dir ? r->dir : "", "\" \"", r->file ? r->file : "", "\" ",
-                         hex_field(static_cast<unsigned long>(r->mtime)), "\n"}));
+    RecordLine of(*r->ots_sink);
+    of << "OF \"" << r->dir << "\" \"" << r->file << "\" ";
+    of.hex(static_cast<unsigned long>(r->mtime)) << "\n";
+    end_ots_line(r, of);
     ots_write(r, "\n");
-    ots_write(r, concat({"VO ", PRODUCT_VERSION, "\n"}));
-    const std::string dp = date_line(run_time);  // outside the checksum
-    std::fwrite(dp.data(), 1, dp.size(), r->ots_file);
+    ots_write(r, std::string("VO ") + PRODUCT_VERSION + "\n");
+    r->ots_sink->pending += date_line(run_time);  // outside the checksum
 }
 
-// While the phase runs, each listing is written to memory: a run may read thousands of
-// scripts (an empty one may be included any number of times) and holding two open
-// files per script would run out of file handles. The files themselves are created,
-// in order and logged, when the phase starts, and filled when their text is complete.
-struct ListingText {
-    char* tsf = nullptr;
-    std::size_t tsf_size = 0;
-    char* ots = nullptr;
-    std::size_t ots_size = 0;
-};
-
-// Creates (and logs) one listing, empty for now; -1 after message 43.
-int create_listing(const char* name, int mode) {
+// Creates (and logs) one listing, empty for now, and the sink that fills it;
+// nullptr after message 43.
+ListingSink* create_listing(const char* name, int mode) {
     FILE* file = open_output_file(name, mode);
     if (!file) {
         report_error(MSG_CANNOT_CREATE, {}, arg_text(name));
-        return -1;
+        return nullptr;
     }
-    return close_output_file(file, name);
+    if (close_output_file(file, name) < 0)
+        return nullptr;
+    return new ListingSink{name, {}, false};
 }
 
-// Creates both listings of one script and writes their headers to memory;
-// -1 after message 43.
-int open_listings(FileRecord* r, ListingText& text, std::time_t run_time) {
-    if (create_listing(r->tsf_name, MODE_TSF) < 0 || create_listing(r->ots_name, MODE_OTS) < 0)
+// Creates both listings of one script and writes their headers; -1 after message 43.
+// The files are created in order and logged when the phase starts.
+int open_listings(FileRecord* r, std::time_t run_time) {
+    if (!(r->tsf_sink = create_listing(r->tsf_name, MODE_TSF)) ||
+        !(r->ots_sink = create_listing(r->ots_name, MODE_OTS)))
         return -1;
-    r->tsf_file = open_memstream(&text.tsf, &text.tsf_size);
-    r->ots_file = open_memstream(&text.ots, &text.ots_size);
-    if (!r->tsf_file || !r->ots_file) {
-        report_error(MSG_NO_FREE_MEMORY);
-        return -1;
-    }
     write_tsf_head(r);
     write_tsf_messages(r);
     write_ots_head(r, run_time);
     return 0;
 }
 
-// Writes a finished text over the listing created at the start; -1 after message 43/44.
-int fill_listing(const char* name, const char* bytes, std::size_t size) {
-    FILE* file = std::fopen(name, "wb");
-    if (!file) {
-        report_error(MSG_CANNOT_CREATE, {}, arg_text(name));
-        return -1;
+// Writes what is left of one script's listings, .ots then .tsf (a write error is
+// reported, 43) and lets the sinks go. Scripts whose listings were never opened are
+// skipped.
+int close_listings(FileRecord* r) {
+    int result = 0;
+    for (ListingSink** sink : {&r->ots_sink, &r->tsf_sink}) {
+        if (!*sink)
+            continue;
+        if (!flush_sink(*sink, true))
+            result = -1;
+        delete *sink;
+        *sink = nullptr;
     }
-    if (size > 0)
-        std::fwrite(bytes, 1, size, file);
-    return close_output_file(file, name);
-}
-
-// Ends the memory texts of one script and writes them to its .ots then .tsf file;
-// a write error is reported (43) here. Scripts whose listings were never opened are skipped.
-int close_listings(FileRecord* r, ListingText& text) {
-    if (!r->tsf_file && !r->ots_file)
-        return 0;
-    const bool memory_ok = (!r->ots_file || std::fclose(r->ots_file) == 0) &&
-                           (!r->tsf_file || std::fclose(r->tsf_file) == 0);
-    r->ots_file = nullptr;
-    r->tsf_file = nullptr;
-    int result = memory_ok ? 0 : -1;
-    if (!memory_ok)
-        report_error(MSG_NO_FREE_MEMORY);
-    else if (fill_listing(r->ots_name, text.ots, text.ots_size) < 0 ||
-             fill_listing(r->tsf_name, text.tsf, text.tsf_size) < 0)
-        result = -1;
-    std::free(text.ots);
-    std::free(text.tsf);
-    text = ListingText{};
     return result;
 }
 
@@ -163,29 +136,6 @@ void write_component(const Component* c) {
 
 }  // namespace
 
-std::string hex_field(unsigned long value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%lxh", value);
-    return text;
-}
-
-std::string concat(std::initializer_list<std::string_view> parts) {
-    std::size_t size = 0;
-    for (std::string_view part : parts)
-        size += part.size();
-    std::string text;
-    text.reserve(size);
-    for (std::string_view part : parts)
-        text.append(part);
-    return text;
-}
-
-std::string decimal_field(unsigned long value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%lu", value);
-    return text;
-}
-
 void add_to_checksum(FileRecord* record, std::string_view text) {
     std::uint32_t sum = record->sum_a;
     std::uint32_t xor_sum = record->sum_b;
@@ -200,9 +150,9 @@ void add_to_checksum(FileRecord* record, std::string_view text) {
 }
 
 void ots_write(FileRecord* record, std::string_view text) {
-    add_to_checksum(record, text);
-    if (record->ots_file)
-        std::fwrite(text.data(), 1, text.size(), record->ots_file);
+    RecordLine line(*record->ots_sink);
+    line << text;
+    end_ots_line(record, line);
 }
 
 int write_listing_records(Component* first) {
@@ -217,27 +167,24 @@ int write_listing_records(Component* first) {
 int write_static_files(Component* root, std::time_t run_time) {
     if (!the_options)
         return 0;
-    std::vector<ListingText> texts(static_cast<std::size_t>(the_options->file_count) + 1);
-    auto text_of = [&texts](const FileRecord* r) -> ListingText& {
-        return texts[static_cast<std::size_t>(r->file_no) < texts.size()
-                         ? static_cast<std::size_t>(r->file_no)
-                         : 0];
-    };
-    for (FileRecord* r = the_options->file_table; r; r = r->next) {
-        if (open_listings(r, text_of(r), run_time) < 0) {
-            // What was created keeps its headers; nothing more is written.
-            for (FileRecord* o = the_options->file_table; o; o = o->next)
-                close_listings(o, text_of(o));
-            return -1;
-        }
-    }
-    write_listing_records(root);
     int result = 0;
-    for (FileRecord* r = the_options->file_table; r; r = r->next) {
-        write_ots_trailer(r);
-        write_tsf_trailer(r);
-        if (close_listings(r, text_of(r)) < 0)
-            result = -1;
+    try {
+        for (FileRecord* r = the_options->file_table; r && result == 0; r = r->next)
+            result = open_listings(r, run_time);
+        if (result == 0) {
+            write_listing_records(root);
+            for (FileRecord* r = the_options->file_table; r; r = r->next) {
+                write_ots_trailer(r);
+                write_tsf_trailer(r);
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        report_error(MSG_NO_FREE_MEMORY);
+        result = -1;
     }
+    // After a failure, what was created keeps what it has; nothing more is written.
+    for (FileRecord* r = the_options->file_table; r; r = r->next)
+        if (close_listings(r) < 0)
+            result = -1;
     return result;
 }

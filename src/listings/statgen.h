@@ -2,8 +2,6 @@
 // in one walk of the tree, guarded by one checksum pair per script.
 #pragma once
 #include <ctime>
-#include <initializer_list>
-#include <string>
 #include <string_view>
 
 #include "fi/component.h"
@@ -21,11 +19,3 @@ int write_listing_records(Component* first);
 
 // Adds `text` to the record's checksum and writes it to the .ots file.
 void ots_write(FileRecord* record, std::string_view text);
-
-// Numeric fields of listing records: "%lxh" (lower-case hexadecimal, no leading zeros,
-// then 'h') and "%lu".
-std::string hex_field(unsigned long value);
-std::string decimal_field(unsigned long value);
-
-// The parts one after another (record lines are built from many small pieces).
-std::string concat(std::initializer_list<std::string_view> parts);

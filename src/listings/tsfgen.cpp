@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <vector>
 
+#include "listings/sink.h"
 #include "listings/statgen.h"
 #include "utils/text.h"
 
@@ -18,8 +18,6 @@ namespace {
 constexpr unsigned long MESSAGE_KEY = 1000000;
 constexpr unsigned long TEXT_KEY = 2000000;
 constexpr std::uint32_t PRINTED_MASK = 0x7FFFFFFFu;
-
-using Lines = std::vector<std::string>;
 
 // Keys of the predefined records: -1 .. -5 as 32-bit two's complement.
 struct Predefined {
@@ -33,69 +31,87 @@ constexpr Predefined PREDEFINED[] = {
     {"TX", -5, "MULTIPLE TRANSITION"},
 };
 
-bool is_ascii(std::string_view text) {
-    for (char c : text)
-        if (static_cast<unsigned char>(c) > 127)
-            return false;
-    return true;
-}
+// The records of one component, each line built in place and ended (cleaned, counted)
+// before the next begins.
+class Records {
+public:
+    explicit Records(FileRecord* r) : r_(r) {}
 
-void emit(FileRecord* r, const std::string& line) {
-    tsf_write(r, is_ascii(line) ? line : to_utf8(line));
-}
+    // "LK <line>"
+    void lk(int line) {
+        RecordLine l(*r_->tsf_sink);
+        l << "LK ";
+        l.decimal(static_cast<unsigned long>(line)) << "\n";
+        end_tsf_line(r_, l);
+    }
 
-std::string text(const char* t) {
-    return t ? std::string(t) : std::string();
-}
+    // LK, SI and the IN record of an item; `escape` for names written as C++.
+    void item(const Component* c, const char* item_class, bool escape = false) {
+        lk(c->first_line);
+        RecordLine si(*r_->tsf_sink);
+        si << "SI ";
+        si.hex(c->parent ? c->parent->id : 0) << "\n";
+        end_tsf_line(r_, si);
+        RecordLine in(*r_->tsf_sink);
+        in << "IN \"" << item_class << "\" ";
+        in.hex(c->id) << " \"";
+        if (escape)
+            in.escaped(c->name);
+        else
+            in << c->name;
+        in << "\"\n";
+        end_tsf_line(r_, in);
+    }
 
-std::string lk(int line) {
-    return concat({"LK ", decimal_field(static_cast<unsigned long>(line)), "\n"});
-}
+    // LK and "<tag> <key> \"<label part><head><text><tail>\"", where the label part is
+    // "`label' / " when there is a label, and the text is escaped when asked.
+    void keyed(int line, const char* tag, unsigned long key, const char* label,
+               const char* head, std::string_view text, bool escape, const char* tail) {
+        lk(line);
+        RecordLine l(*r_->tsf_sink);
+        l << tag << " ";
+        l.hex(key) << " \"";
+        if (label)
+            l << "`" << label << "' / ";
+        l << head;
+        if (escape)
+            l.escaped(text);
+        else
+            l << text;
+        l << tail << "\"\n";
+        end_tsf_line(r_, l);
+    }
 
-std::string keyed(const char* tag, unsigned long key, const std::string& quoted) {
-    return concat({tag, " ", hex_field(key), " \"", quoted, "\"\n"});
-}
+    void message(const Component* c, const char* head, std::string_view text,
+                 bool escape = false) {
+        keyed(c->first_line, "MS", c->id + MESSAGE_KEY, nullptr, head, text, escape, "'");
+    }
 
-// LK, SI and the IN record of an item.
-void add_item(Lines& out, const Component* c, const char* item_class, const std::string& shown) {
-    out.push_back(lk(c->first_line));
-    out.push_back(concat({"SI ", hex_field(c->parent ? c->parent->id : 0), "\n"}));
-    out.push_back(concat({"IN \"", item_class, "\" ", hex_field(c->id), " \"", shown, "\"\n"}));
-}
+    void text(const Component* c, const char* head, std::string_view text, const char* tail,
+              bool escape, int line, const char* label = nullptr) {
+        keyed(line, "TX", c->id + TEXT_KEY, label, head, text, escape, tail);
+    }
 
-void add_message(Lines& out, const Component* c, const std::string& quoted) {
-    out.push_back(lk(c->first_line));
-    out.push_back(keyed("MS", c->id + MESSAGE_KEY, quoted));
-}
+    void plain(std::string_view line) {
+        RecordLine l(*r_->tsf_sink);
+        l << line;
+        end_tsf_line(r_, l);
+    }
 
-void add_text(Lines& out, const Component* c, const std::string& quoted, int line) {
-    out.push_back(lk(line));
-    out.push_back(keyed("TX", c->id + TEXT_KEY, quoted));
-}
+private:
+    FileRecord* r_;
+};
 
-void add_test_block(Lines& out, const Component* c, const char* item_class) {
-    add_item(out, c, item_class, text(c->name));
-    add_message(out, c, concat({"`", text(c->name), "'"}));
-}
-
-void add_check(Lines& out, const Component* c) {
+void add_check(Records& out, const Component* c) {
     const CheckDetail* d = check_detail(c);
-    const std::string expression = concat({"(", escaped(text(d->expression)), ")"});
-    add_text(out, c, d->label ? concat({"`", d->label, "' / ", expression}) : expression,
-             c->first_line);
+    out.text(c, "(", d->expression, ")", true, c->first_line, d->label);
 }
 
-void add_check_property(Lines& out, const Component* c) {
+void add_check_property(Records& out, const Component* c) {
     const CheckPropertyDetail* d = check_property_detail(c);
     // The line shown is the PROPERTY's, where the checked condition is written.
     const int line = d->resolved ? d->resolved->first_line : c->first_line;
-    add_text(out, c, d->label ? concat({"`", d->label, "' / ", text(c->name)}) : text(c->name),
-             line);
-}
-
-void add_run_element(Lines& out, const Component* c) {
-    const RunElementDetail* d = run_element_detail(c);
-    add_message(out, c, concat({"run `", reference_text(d->path), "'"}));
+    out.text(c, "", c->name, "", false, line, d->label);
 }
 
 // Whether the texts a kind's records need are there.
@@ -109,42 +125,47 @@ bool has_texts(const Component* c) {
     }
 }
 
-void add_records(Lines& out, const Component* c) {
-    const std::string name = text(c->name);
+void add_records(Records& out, const Component* c) {
+    const std::string_view name = c->name ? std::string_view(c->name) : std::string_view();
     switch (c->kind) {
-    case KIND_TEST_CLASS: add_test_block(out, c, "TestClass"); break;
-    case KIND_TEST_SUITE: add_test_block(out, c, "TestSuite"); break;
-    case KIND_TEST_CASE: add_test_block(out, c, "TestCase"); break;
-    case KIND_STUB:
-        add_item(out, c, "Stub", name);
-        add_message(out, c, concat({"`", escaped(stub_detail(c)->signature), "'"}));
+    case KIND_TEST_CLASS:
+    case KIND_TEST_SUITE:
+    case KIND_TEST_CASE:
+        out.item(c, c->kind == KIND_TEST_CLASS   ? "TestClass"
+                    : c->kind == KIND_TEST_SUITE ? "TestSuite"
+                                                 : "TestCase");
+        out.message(c, "`", name);
         break;
-    case KIND_PROC: add_item(out, c, "Proc", name); break;
-    case KIND_CLASS: add_item(out, c, "VEXClass", escaped(name)); break;
-    case KIND_SINGLE_CLASS: add_item(out, c, "VEXSingleClass", escaped(name)); break;
-    case KIND_RUN_ELEMENT: add_run_element(out, c); break;
-    case KIND_CALL: add_message(out, c, concat({"call `", name, "'"})); break;
+    case KIND_STUB:
+        out.item(c, "Stub");
+        out.message(c, "`", stub_detail(c)->signature, true);
+        break;
+    case KIND_PROC: out.item(c, "Proc"); break;
+    case KIND_CLASS: out.item(c, "VEXClass", true); break;
+    case KIND_SINGLE_CLASS: out.item(c, "VEXSingleClass", true); break;
+    case KIND_RUN_ELEMENT:
+        out.message(c, "run `", reference_text(run_element_detail(c)->path));
+        break;
+    case KIND_CALL: out.message(c, "call `", name); break;
     case KIND_ON_ERROR:
-        out.push_back("ST 164\n");
-        add_message(out, c, concat({"call `", name, "'"}));
+        out.plain("ST 164\n");
+        out.message(c, "call `", name);
         break;
     case KIND_CHECK_STUB:
-        add_message(out, c, concat({"check stub `", name, "'"}));
-        add_text(out, c, concat({"`", name, "'"}), c->first_line);
+        out.message(c, "check stub `", name);
+        out.text(c, "`", name, "'", false, c->first_line);
         break;
     case KIND_CHECK_METHOD:
     case KIND_INVARIANT:
-    case KIND_WRAP: add_text(out, c, concat({"`", escaped(name), "'"}), c->first_line); break;
-    case KIND_UML_STATE: add_text(out, c, concat({"`", name, "'"}), c->first_line); break;
+    case KIND_WRAP: out.text(c, "`", name, "'", true, c->first_line); break;
+    case KIND_UML_STATE: out.text(c, "`", name, "'", false, c->first_line); break;
     case KIND_CHECK: add_check(out, c); break;
     case KIND_CHECK_PROPERTY: add_check_property(out, c); break;
     case KIND_REQUIRE:
     case KIND_ENSURE:
-    case KIND_CHECK_EXCEPTION:
-        add_text(out, c, concat({"(", escaped(name), ")"}), c->first_line);
-        break;
+    case KIND_CHECK_EXCEPTION: out.text(c, "(", name, ")", true, c->first_line); break;
     case KIND_COMMENT_TEXT:
-    case KIND_COMMENT_BLOCK: add_text(out, c, escaped(name), c->first_line); break;
+    case KIND_COMMENT_BLOCK: out.text(c, "", name, "", true, c->first_line); break;
     default: break;
     }
 }
@@ -152,45 +173,46 @@ void add_records(Lines& out, const Component* c) {
 }  // namespace
 
 void tsf_write(FileRecord* record, std::string_view line) {
-    std::string work(line);
-    // A line break inside a text would split the record: only the last one stays.
-    for (std::size_t i = 0; i + 1 < work.size(); ++i)
-        if (work[i] == '\r' || work[i] == '\n')
-            work[i] = ' ';
-    add_to_checksum(record, work);
-    if (record->tsf_file)
-        std::fwrite(work.data(), 1, work.size(), record->tsf_file);
+    RecordLine l(*record->tsf_sink);
+    l << line;
+    end_tsf_line(record, l);
 }
 
 int write_tsf_head(FileRecord* record) {
-    const std::string file = escaped(text(record->file));
-    emit(record, "DB \"Orbisk-Tracer\"\n");
-    emit(record, concat({"SO \"", escaped(text(record->dir)), file, "\" ",
-                         hex_field(static_cast<unsigned long>(record->mtime)), " \"txt\"\n"}));
-    emit(record, concat({"IN \"File\" 1h \"", file, "\"\n"}));
+    Records out(record);
+    out.plain("DB \"Orbisk-Tracer\"\n");
+    RecordLine so(*record->tsf_sink);
+    so << "SO \"";
+    so.escaped(record->dir ? record->dir : "").escaped(record->file ? record->file : "") << "\" ";
+    so.hex(static_cast<unsigned long>(record->mtime)) << " \"txt\"\n";
+    end_tsf_line(record, so);
+    RecordLine in(*record->tsf_sink);
+    in << "IN \"File\" 1h \"";
+    in.escaped(record->file ? record->file : "") << "\"\n";
+    end_tsf_line(record, in);
     return 0;
 }
 
 int write_tsf_messages(FileRecord* record) {
-    emit(record, "ST 164\n");
+    Records out(record);
+    out.plain("ST 164\n");
     for (const Predefined& p : PREDEFINED) {
-        char key[16];
-        std::snprintf(key, sizeof key, "%xh", static_cast<unsigned>(p.key));
-        emit(record, concat({p.tag, " ", key, " \"", p.text, "\"\n"}));
+        RecordLine l(*record->tsf_sink);
+        l << p.tag << " ";
+        l.hex(static_cast<unsigned>(p.key)) << " \"" << p.text << "\"\n";
+        end_tsf_line(record, l);
     }
     return 0;
 }
 
 int write_tsf_component(const Component* c) {
     FileRecord* r = c ? find_file_record(c->file_no) : nullptr;
-    if (!r || !r->tsf_file)
+    if (!r || !r->tsf_sink)
         return -1;
     if (!has_texts(c))
         return -1;
-    Lines lines;
-    add_records(lines, c);
-    for (const std::string& line : lines)
-        emit(r, line);
+    Records out(r);
+    add_records(out, c);
     return 0;
 }
 

@@ -22,8 +22,8 @@ TEST(Files, RecordCarriesItsListingNames) {
     EXPECT_EQ(r->mtime, 1234);
     EXPECT_EQ(r->sum_a, 0u);
     EXPECT_EQ(r->sum_b, 0u);
-    EXPECT_EQ(r->tsf_file, nullptr);
-    EXPECT_EQ(r->ots_file, nullptr);
+    EXPECT_EQ(r->tsf_sink, nullptr);
+    EXPECT_EQ(r->ots_sink, nullptr);
     EXPECT_EQ(r->next, nullptr);
 }
 

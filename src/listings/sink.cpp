@@ -1,0 +1,97 @@
+// listings/sink.cpp: record lines built in place, counted and appended in large pieces.
+#include "listings/sink.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "errors/report.h"
+#include "listings/statgen.h"
+#include "utils/text.h"
+
+namespace {
+
+constexpr std::size_t FLUSH_BYTES = std::size_t{1} << 20;
+
+bool is_ascii(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) > 127)
+            return false;
+    return true;
+}
+
+}  // namespace
+
+RecordLine& RecordLine::hex(unsigned long value) {
+    char digits[24];
+    char* p = digits + sizeof digits;
+    *--p = 'h';
+    do {
+        *--p = "0123456789abcdef"[value & 0xF];
+        value >>= 4;
+    } while (value);
+    out_.append(p, static_cast<std::size_t>(digits + sizeof digits - p));
+    return *this;
+}
+
+RecordLine& RecordLine::decimal(unsigned long value) {
+    char digits[24];
+    char* p = digits + sizeof digits;
+    do {
+        *--p = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value);
+    out_.append(p, static_cast<std::size_t>(digits + sizeof digits - p));
+    return *this;
+}
+
+RecordLine& RecordLine::escaped(std::string_view text) {
+    for (std::size_t from = 0;;) {
+        const std::size_t special = text.find_first_of("\"\\", from);
+        out_.append(text.substr(from, special - from));
+        if (special == std::string_view::npos)
+            return *this;
+        out_.push_back('\\');
+        out_.push_back(text[special]);
+        from = special + 1;
+    }
+}
+
+void end_ots_line(FileRecord* record, const RecordLine& line) {
+    std::string& out = record->ots_sink->pending;
+    add_to_checksum(record, std::string_view(out).substr(line.start()));
+    flush_sink(record->ots_sink, false);
+}
+
+void end_tsf_line(FileRecord* record, const RecordLine& line) {
+    std::string& out = record->tsf_sink->pending;
+    const std::size_t start = line.start();
+    if (!is_ascii(std::string_view(out).substr(start))) {
+        const std::string utf8 = to_utf8(std::string_view(out).substr(start));
+        out.replace(start, std::string::npos, utf8);
+    }
+    // A line break inside a text would split the record: only the last one stays.
+    for (std::size_t i = start; i + 1 < out.size(); ++i)
+        if (out[i] == '\r' || out[i] == '\n')
+            out[i] = ' ';
+    add_to_checksum(record, std::string_view(out).substr(start));
+    flush_sink(record->tsf_sink, false);
+}
+
+bool flush_sink(ListingSink* sink, bool all) {
+    if (sink->failed) {
+        sink->pending.clear();
+        return false;
+    }
+    if (sink->pending.empty() || (!all && sink->pending.size() < FLUSH_BYTES))
+        return true;
+    FILE* file = std::fopen(sink->name, "ab");
+    if (!file) {
+        report_error(MSG_CANNOT_CREATE, {}, arg_text(sink->name));
+        sink->failed = true;
+    } else {
+        std::fwrite(sink->pending.data(), 1, sink->pending.size(), file);
+        sink->failed = close_output_file(file, sink->name) < 0;
+    }
+    sink->pending.clear();
+    return !sink->failed;
+}
