@@ -93,15 +93,23 @@ void measure(const char* what, int n, const std::string& script) {
     the_options->tdf_name = "bench.tdf";
     clear_pools();
     Component* root = create_root();
+    // The peak after each phase shows which one sets it.
+    long peaks[6] = {};
     const double read = seconds_of([&] { read_script("bench.otd", root, false, nullptr); });
+    peaks[0] = peak_megabytes();
     const double check = seconds_of([&] { check_components(root); });
+    peaks[1] = peak_megabytes();
     const double listings = seconds_of([&] { write_static_files(root, std::time(nullptr)); });
+    peaks[2] = peak_megabytes();
     const double expand = seconds_of([&] { expand_tree(root); });
+    peaks[3] = peak_megabytes();
     const double again = seconds_of([&] { check_components(root); });
+    peaks[4] = peak_megabytes();
     const double generate = seconds_of([&] {
         const int generated = generate_driver(root);
         finish_generated_files(generated == 0 && error_count == 0);
     });
+    peaks[5] = peak_megabytes();
     const double total = read + check + listings + expand + again + generate;
     const auto bytes = [](const char* name) {
         std::error_code ec;
@@ -110,10 +118,11 @@ void measure(const char* what, int n, const std::string& script) {
     };
     std::printf("%-22s n=%8d  script %6.1f MB | read %6.3f check %6.3f listings %6.3f "
                 "expand %6.3f check %6.3f generate %6.3f | total %6.3f s | driver %7.1f MB "
-                "oti %5.1f MB | peak %5ld MB | errors %u\n",
+                "oti %5.1f MB | peak %5ld MB (after each phase %ld %ld %ld %ld %ld %ld) | "
+                "errors %u\n",
                 what, n, static_cast<double>(script.size()) / 1e6, read, check, listings, expand,
                 again, generate, total, bytes("bench.cc"), bytes("bench.oti"), peak_megabytes(),
-                error_count);
+                peaks[0], peaks[1], peaks[2], peaks[3], peaks[4], peaks[5], error_count);
     std::fflush(stdout);
     free_components(root);
     free_segment_pool();

@@ -42,12 +42,6 @@ struct NameKindHash {
     }
 };
 
-struct PointerHash {
-    std::size_t operator()(const Component* c) const noexcept {
-        return mixed(reinterpret_cast<std::uintptr_t>(c));
-    }
-};
-
 // Open addressing with the entries inline: a lookup in a block of a million children
 // touches one or two cache lines instead of a chain of nodes.
 template <class Key, class Value, class Hash>
@@ -123,18 +117,19 @@ struct ClimbKeyHash {
     }
 };
 
+// Children are only ever appended, each with the next serial number, so `sid` orders
+// the children of a block as they stand: no table of positions is needed.
+bool stands_before(const Component* a, const Component* b) { return a->sid < b->sid; }
+
 struct Indexed {
     Component* child = nullptr;  // nullptr: no such child
-    std::uint32_t ordinal = 0;   // position among the block's children, from 0
 };
 
 // One block's children as far as they have been indexed.
 struct BlockIndex {
     FlatMap<NameKind, Indexed, NameKindHash> first_named;
-    std::unordered_map<int, std::uint32_t> first_of_kind;
-    FlatMap<const Component*, std::uint32_t, PointerHash> ordinal;
+    std::unordered_map<int, const Component*> first_of_kind;
     Component* last_indexed = nullptr;
-    std::uint32_t count = 0;
 };
 
 // What the base chain of a class leads to, remembered while the tree cannot change.
@@ -204,13 +199,10 @@ BlockIndex& index_of(const Component* scope) {
         for (const Component* s = c; s; s = s->next_sibling)
             ++children;
         b.first_named.reserve(children);
-        b.ordinal.reserve(children);
     }
     for (; c; c = c->next_sibling) {
-        const std::uint32_t ordinal = b.count++;
-        b.ordinal.try_emplace(c, ordinal);
-        b.first_named.try_emplace(NameKind{c->name, c->kind}, Indexed{c, ordinal});
-        b.first_of_kind.try_emplace(c->kind, ordinal);
+        b.first_named.try_emplace(NameKind{c->name, c->kind}, Indexed{c});
+        b.first_of_kind.try_emplace(c->kind, c);
         b.last_indexed = c;
     }
     return b;
@@ -222,10 +214,9 @@ Indexed first_named(const Component* scope, const char* name, int kind) {
         const Indexed* found = index_of(scope).first_named.find(NameKind{name, kind});
         return found ? *found : Indexed{};
     }
-    std::uint32_t ordinal = 0;
-    for (Component* c = scope->first_child; c; c = c->next_sibling, ++ordinal)
+    for (Component* c = scope->first_child; c; c = c->next_sibling)
         if (c->kind == kind && c->name == name)
-            return Indexed{c, ordinal};
+            return Indexed{c};
     return Indexed{};
 }
 
@@ -238,7 +229,7 @@ Component* find_local(const Component* scope, const RefSegment* segment, int wan
     Indexed best;
     for (int kind : {KIND_TEST_CLASS, KIND_TEST_SUITE, KIND_TEST_CASE}) {
         Indexed f = first_named(scope, segment->name, kind);
-        if (f.child && (!best.child || f.ordinal < best.ordinal))
+        if (f.child && (!best.child || stands_before(f.child, best.child)))
             best = f;
     }
     return best.child;
@@ -333,8 +324,7 @@ bool has_earlier_twin(const Component* c, int kind, const char* name) {
     }
     const BlockIndex& b = index_of(c->parent);
     const Indexed* twin = b.first_named.find(NameKind{name, kind});
-    const std::uint32_t* self = b.ordinal.find(c);
-    return twin && self && twin->ordinal < *self;
+    return twin && stands_before(twin->child, c);
 }
 
 bool has_earlier_kind(const Component* c, int kind) {
@@ -348,8 +338,7 @@ bool has_earlier_kind(const Component* c, int kind) {
     }
     const BlockIndex& b = index_of(c->parent);
     auto first = b.first_of_kind.find(kind);
-    const std::uint32_t* self = b.ordinal.find(c);
-    return first != b.first_of_kind.end() && self && first->second < *self;
+    return first != b.first_of_kind.end() && stands_before(first->second, c);
 }
 
 Component* find_in_scope(Component* scope, RefSegment* segment, int wanted_kind) {
@@ -376,7 +365,9 @@ Component* find_in_scope(Component* scope, RefSegment* segment, int wanted_kind)
         Component* base = base_for_lookup(s, &complete);
         s = (base && !searched.contains(base)) ? base : nullptr;
     }
-    if (remembering && complete)
+    // A lookup that ended in its first class cost one indexed probe: remembering it
+    // would only fill memory (a class of many RUN elements makes one per element).
+    if (remembering && complete && searched.count > 1)
         remember_climb(searched, segment->name, wanted, found);
     segment->resolved = found;
     return found;

@@ -81,12 +81,13 @@ char* allocate_record_block() {
 #endif
 }
 
-void* record_bytes(RecordArena& arena, std::size_t size) noexcept {
-    constexpr std::size_t ALIGN = alignof(std::max_align_t);
-    size = (size + ALIGN - 1) & ~(ALIGN - 1);
+// `align` is the record type's own: rounding every record up to 16 bytes cost a tenth
+// of the tree's memory.
+void* record_bytes(RecordArena& arena, std::size_t size, std::size_t align) noexcept {
+    arena.used = (arena.used + align - 1) & ~(align - 1);
     if (size > RecordArena::BLOCK_BYTES)
         return nullptr;
-    if (RecordArena::BLOCK_BYTES - arena.used < size) {
+    if (arena.used > RecordArena::BLOCK_BYTES || RecordArena::BLOCK_BYTES - arena.used < size) {
         char* block = allocate_record_block();
         if (!block)
             return nullptr;
@@ -106,7 +107,7 @@ void* record_bytes(RecordArena& arena, std::size_t size) noexcept {
 // A record built in the arena; nullptr when memory runs out.
 template <typename T, typename... Args>
 T* make_record(Args&&... args) {
-    void* bytes = record_bytes(records, sizeof(T));
+    void* bytes = record_bytes(records, sizeof(T), alignof(T));
     return bytes ? new (bytes) T{std::forward<Args>(args)...} : nullptr;
 }
 

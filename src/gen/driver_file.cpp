@@ -320,19 +320,37 @@ void close_block(const Component* owner, int depth) {
     emit_rows(depth, FINAL_CASE_TAIL);
 }
 
-const FirstChildren& first_children(Component* c) {
-    auto [it, inserted] = gen().first_children.try_emplace(c);
-    if (inserted) {
-        FirstChildren& f = it->second;
-        for (Component* child = c->first_child; child; child = child->next_sibling) {
-            Component** slot = child->kind == KIND_ON_ERROR   ? &f.on_error
-                               : child->kind == KIND_PROLOGUE ? &f.prologue
-                               : child->kind == KIND_EPILOGUE ? &f.epilogue
-                               : child->kind == KIND_RUN      ? &f.run
-                                                              : nullptr;
-            if (slot && !*slot)
-                *slot = child;
-        }
+namespace {
+
+// Blocks this small are scanned each time: remembering them would cost a map entry per
+// TEST CASE, more than the scan.
+constexpr int SMALL_BLOCK = 8;
+
+void find_first_children(const Component* c, FirstChildren* f) {
+    for (Component* child = c->first_child; child; child = child->next_sibling) {
+        Component** slot = child->kind == KIND_ON_ERROR   ? &f->on_error
+                           : child->kind == KIND_PROLOGUE ? &f->prologue
+                           : child->kind == KIND_EPILOGUE ? &f->epilogue
+                           : child->kind == KIND_RUN      ? &f->run
+                                                          : nullptr;
+        if (slot && !*slot)
+            *slot = child;
     }
+}
+
+}  // namespace
+
+FirstChildren first_children(Component* c) {
+    int children = 0;
+    for (const Component* s = c->first_child; s && children <= SMALL_BLOCK; s = s->next_sibling)
+        ++children;
+    FirstChildren f;
+    if (children <= SMALL_BLOCK) {
+        find_first_children(c, &f);
+        return f;
+    }
+    auto [it, inserted] = gen().first_children.try_emplace(c);
+    if (inserted)
+        find_first_children(c, &it->second);
     return it->second;
 }

@@ -12,7 +12,7 @@ void close_component_case(int depth);
 void close_block(const Component* owner, int depth);  // GoToNextComponent, final cases
 
 // The first ON ERROR, PROLOGUE, EPILOGUE and RUN among a component's children.
-const FirstChildren& first_children(Component* c);
+FirstChildren first_children(Component* c);
 
 // Actual texts: bindings pushed for a TEST CLASS, PROC or PROPERTY, and the substitution
 // of a text belonging to component `c` with the bindings of `c` and its ancestors.
