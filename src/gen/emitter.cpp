@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstdarg>
+#include <cstdint>
+#include <cstring>
 
 #include "driver/options.h"
 #include "errors/report.h"
@@ -30,12 +32,12 @@ void append_unsigned(std::string& out, unsigned long value, int base) {
 
 void append_formatted(std::string& out, const char* format, va_list args) {
     for (const char* p = format;;) {
-        const char* q = p;
-        while (*q && *q != '%')
-            ++q;
-        out.append(p, static_cast<std::size_t>(q - p));
-        if (!*q)
+        const char* q = std::strchr(p, '%');
+        if (!q) {
+            out.append(p);
             return;
+        }
+        out.append(p, static_cast<std::size_t>(q - p));
         ++q;
         const bool is_long = *q == 'l';
         q += is_long ? 1 : 0;
@@ -67,6 +69,24 @@ void append_formatted(std::string& out, const char* format, va_list args) {
     }
 }
 
+// Line breaks in `text`, eight bytes at a time: every byte of the driver is counted,
+// and a byte loop showed in the profile. Exact: no borrow crosses bytes.
+std::size_t count_newlines(const char* text, std::size_t size) {
+    constexpr std::uint64_t LOW7 = 0x7F7F7F7F7F7F7F7FULL, NEWLINES = 0x0A0A0A0A0A0A0A0AULL;
+    std::size_t count = 0, i = 0;
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text + i, 8);
+        const std::uint64_t x = word ^ NEWLINES;  // zero bytes where the line breaks are
+        const std::uint64_t high = ~(((x & LOW7) + LOW7) | x | LOW7);
+        // One flag bit per byte (bit 7): sum the eight bytes into the top one.
+        count += static_cast<std::size_t>(((high >> 7) * 0x0101010101010101ULL) >> 56);
+    }
+    for (; i < size; ++i)
+        count += text[i] == '\n';
+    return count;
+}
+
 // Where driver text goes now: the capture text of a stub, or the driver buffer.
 std::string& driver_sink(bool* counted) {
     std::string* capture = the_options ? the_options->capture_text : nullptr;
@@ -78,8 +98,8 @@ void after_driver_write(std::string& sink, std::size_t from, bool counted) {
     generation.emitted += sink.size() - from;
     if (!counted)
         return;
-    generation.driver_line += static_cast<std::uint32_t>(
-        std::count(sink.begin() + static_cast<std::ptrdiff_t>(from), sink.end(), '\n'));
+    generation.driver_line +=
+        static_cast<std::uint32_t>(count_newlines(sink.data() + from, sink.size() - from));
     if (sink.size() >= FLUSH_AT)
         flush_generated_text(false);
 }
