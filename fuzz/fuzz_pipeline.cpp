@@ -8,18 +8,15 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <string>
 #include <unistd.h>
 
-#include "analysis/checker.h"
-#include "analysis/expand.h"
 #include "driver/options.h"
+#include "driver/run.h"
 #include "errors/report.h"
 #include "fi/component.h"
+#include "fi/files.h"
 #include "fi/names.h"
-#include "gen/generator.h"
-#include "listings/statgen.h"
 #include "reader/parser.h"
 
 // One scratch directory for the whole session, the current directory from then on.
@@ -41,7 +38,7 @@ static bool write_script(const char* name, const uint8_t* data, size_t size) {
     return fclose(f) == 0 && written;
 }
 
-// The phases of driver/run.cpp, each gated on error_count, then the release.
+// The phases of a run, as driver/run.cpp runs them, then the release.
 static void run_all_phases(const char* script, bool no_line_directives) {
     std::string diagnostics;
     error_count = 0;
@@ -57,18 +54,8 @@ static void run_all_phases(const char* script, bool no_line_directives) {
     the_options->no_line_directives = no_line_directives;
     clear_pools();
     Component* root = create_root();
-    read_script(script, root, false, nullptr);
-    check_components(root);
-    if (error_count == 0)
-        write_static_files(root, std::time(nullptr));
-    if (error_count == 0)
-        expand_tree(root);
-    if (error_count == 0)
-        check_components(root);
-    if (error_count == 0) {
-        const int generated = generate_driver(root);
-        finish_generated_files(generated == 0 && error_count == 0);
-    }
+    if (append_source_file(script))
+        run_phases(root);
     free_components(root);
     free_segment_pool();
     free_param_pool();

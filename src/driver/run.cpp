@@ -90,6 +90,8 @@ void close_outputs() {
     the_options->log_file = nullptr;
 }
 
+}  // namespace
+
 // Reads every script, checks, then runs each later phase only while no error was reported:
 // the listings, the expansion of inherited components, the second check over the copies,
 // and generation. The driver and instrumentation files take their final names only when
@@ -109,8 +111,6 @@ void run_phases(Component* root) {
         finish_generated_files(generated == 0 && error_count == 0);
     }
 }
-
-}  // namespace
 
 int setup_translation(QCoreApplication& app) {
     QByteArray home = qgetenv("TARVELODIR");

@@ -369,12 +369,20 @@ private:
         return true;
     }
 
-    bool unexpected(const std::vector<std::string_view>& f) {
+    // The record named by an event's id and file index (fields 1 and 2); nullptr after
+    // the reason is stored.
+    const ListingRecord* event_record(const std::vector<std::string_view>& f, std::string* where) {
         unsigned long id = 0, file = 0;
-        if (f.size() < 3 || !hex(f[1], &id) || !hex(f[2], &file))
-            return bad("an id and a file index expected");
+        if (f.size() < 3 || !hex(f[1], &id) || !hex(f[2], &file)) {
+            bad("an id and a file index expected");
+            return nullptr;
+        }
+        return record(id, file, where);
+    }
+
+    bool unexpected(const std::vector<std::string_view>& f) {
         std::string where;
-        const ListingRecord* r = record(id, file, &where);
+        const ListingRecord* r = event_record(f, &where);
         if (!r)
             return false;
         ++counts_.unexpected;
@@ -384,10 +392,7 @@ private:
 
     bool print(std::string_view tag, std::string_view rest, const std::vector<std::string_view>& f) {
         if (tag == "PS") {
-            unsigned long id = 0, file = 0;
-            if (f.size() < 3 || !hex(f[1], &id) || !hex(f[2], &file))
-                return bad("an id and a file index expected");
-            return record(id, file, &print_where_) != nullptr;
+            return event_record(f, &print_where_) != nullptr;
         }
         if (tag == "PE")
             return true;
@@ -403,11 +408,8 @@ private:
     }
 
     bool comment(const std::vector<std::string_view>& f) {
-        unsigned long id = 0, file = 0;
-        if (f.size() < 3 || !hex(f[1], &id) || !hex(f[2], &file))
-            return bad("an id and a file index expected");
         std::string where;
-        const ListingRecord* r = record(id, file, &where);
+        const ListingRecord* r = event_record(f, &where);
         if (!r)
             return false;
         const std::string text = where + ": COMMENT " + trimmed(r->text);
