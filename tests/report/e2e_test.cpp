@@ -132,3 +132,38 @@ static std::vector<std::string> loop_cases() {
 
 INSTANTIATE_TEST_SUITE_P(Cases, Loop, testing::ValuesIn(loop_cases()),
                          [](const testing::TestParamInfo<std::string>& info) { return info.param; });
+
+// Two drivers of one script, built with different -TDF names, run at once in one
+// directory: each trace is whole and reports alone. A driver whose dynamic file cannot be
+// created says so and fails before any test runs.
+TEST(Loop, DriversKeepTheirOwnTracesAndRefuseAnUnwritableOne) {
+    TempDir dir;
+    dir.write("suite.otd", "TEST CLASS A { TEST CASE T { CHECK (1 == 1); CHECK (2 < 1); }\n"
+                           "RUN { T; } }\nRUN { A; }\n");
+    const std::string cd = "cd '" + dir.path + "' && ";
+    for (const char* name : {"a", "b", "missing/c"}) {
+        const std::string base = std::string(name).substr(std::string(name).rfind('/') + 1);
+        const ProcessResult pre = run_vexprepro({"suite.otd", "-G", "C++", "-O", base + ".cc",
+                                                 "-OTI", base + ".oti", "-TDF",
+                                                 std::string(name) + ".tdf"},
+                                                dir.path, nullptr, {"XRLTGT="});
+        ASSERT_EQ(pre.status, 0) << pre.err;
+        const ShellOutput built =
+            shell(cd + "g++ -std=c++17 -Wno-unknown-pragmas -I'" + STAGE + "' " + base + ".cc '" +
+                  STAGE + "/lib/libvextp.a' -lpthread " VEX_TEST_LINK_FLAGS " -o " + base);
+        ASSERT_EQ(built.status, 0) << built.text;
+    }
+    shell(cd + "(./a & ./b & wait)", false);
+    for (const char* trace : {"a.tdf", "b.tdf"}) {
+        const ShellOutput report = shell(cd + VEX_REPORT_BINARY " " + trace, false);
+        EXPECT_EQ(report.status, 1) << trace;
+        EXPECT_NE(report.text.find("1 test case: 0 passed, 1 failed; 2 checks: 1 passed, 1 failed"),
+                  std::string::npos)
+            << trace << ":\n" << report.text;
+    }
+    const ShellOutput refused = shell(cd + "./c");
+    EXPECT_NE(refused.status, 0);
+    EXPECT_NE(refused.text.find("vextp: cannot create the dynamic file `missing/c.tdf'"),
+              std::string::npos)
+        << refused.text;
+}
