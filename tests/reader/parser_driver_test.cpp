@@ -22,12 +22,6 @@ TEST(ParseDriver, SecondOtdScriptOnTheCommandLineIsRefusedAndCounted) {
     EXPECT_EQ(the_options->file_count, 1);
 }
 
-TEST(ParseDriver, UpperCaseOtcEndingIsReadAsContractScript) {
-    ReadResult r = read_one("ACCOUNT.OTC", "CLASS Account { }\n");
-    EXPECT_EQ(r.tree, "CLASS 'Account' #2 L1-1 d0\n");
-    EXPECT_EQ(r.diagnostics, "");
-}
-
 TEST(ParseDriver, OtherEndingIsRefusedWithoutUsingAFileNumber) {
     ScriptDir s;
     s.write("notes.txt", "TEST SUITE A { }\n");
@@ -62,17 +56,6 @@ TEST(ParseDriver, MissingFileAndDirectoryCannotBeOpened) {
               "vexprepro - error: Cannot open `missing.otd'.\n"
               "vexprepro - error: Cannot open `dir.otc'.\n");
     EXPECT_EQ(the_options->file_count, 0);
-}
-
-TEST(ParseDriver, SlashCommentsLeaveNoTraceButDocumentationCommentIsNotAComponent) {
-    ReadResult r = read_one("c.otd",
-                            "// line comment\n"
-                            "/* block\n   comment */\n"
-                            "/** doc */\n"
-                            "TEST SUITE S { }\n");
-    EXPECT_EQ(r.tree, "TEST SUITE 'S' #2 L5-5 d0\n");
-    EXPECT_EQ(r.diagnostics,
-              "vexprepro - syntax error: c.otd:4: ` doc ' is not an `OTD script' component.\n");
 }
 
 TEST(ParseDriver, IncludedComponentsFollowTheIncludeWithTheirOwnFileNumber) {

@@ -11,26 +11,6 @@ static std::size_t count_lines(const std::string& text) {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
 }
 
-TEST(ReaderInput, LineEndsOnlyMakeAnEmptyScript) {
-    ReadResult r = read_one("crlf.otd", "\r\n\r\n\r\r\n\n");
-    EXPECT_EQ(r.tree, "");
-    EXPECT_EQ(r.diagnostics, "");
-}
-
-TEST(ReaderInput, StringOpenAtTheEndOfTheFileIsReportedOnce) {
-    ReadResult r = read_one("s.otd", "INCLUDE \"never closed");
-    EXPECT_EQ(r.tree, "");
-    EXPECT_EQ(r.diagnostics,
-              "vexprepro - lexical error: s.otd:1: `\"' expected instead of `EOF'.\n");
-}
-
-TEST(ReaderInput, NativeBlockOpenAtTheEndOfTheFileIsReportedOnce) {
-    ReadResult r = read_one("n.otd", "#{ int x;\n");
-    EXPECT_EQ(r.tree, "");
-    EXPECT_EQ(r.diagnostics,
-              "vexprepro - lexical error: n.otd:2: `}#' expected instead of `EOF'.\n");
-}
-
 TEST(ReaderInput, NulByteEndsTheBodyItStandsIn) {
     ReadResult r = read_one("z.otd", std::string("TEST SUITE S {\n\0\n}\n", 19));
     EXPECT_EQ(r.tree, "TEST SUITE 'S' #2 L1-2 d0\n");
