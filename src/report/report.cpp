@@ -8,6 +8,7 @@
 #include <cstring>
 #include <deque>
 #include <fstream>
+#include <new>
 #include <map>
 #include <sstream>
 #include <string_view>
@@ -126,6 +127,56 @@ struct ContractTally {
     long passed = 0, failed = 0, not_judged = 0;
 };
 
+// The dynamic file's lines, read in large blocks. A line longer than any event can be
+// is refused instead of being held whole: a garbled file may have no line break at all.
+class LineReader {
+public:
+    LineReader(std::istream& in, std::size_t max_line) : in_(in), max_line_(max_line) {}
+
+    // 1: a line in *line; 0: the end, *cut telling whether a last line without its
+    // break is in *line; -1: a line too long.
+    int next(std::string* line, bool* cut) {
+        *cut = false;
+        for (;;) {
+            const char* start = buffer_.data() + pos_;
+            const std::size_t pending = buffer_.size() - pos_;
+            if (const void* end = std::memchr(start + scanned_, '\n', pending - scanned_)) {
+                const auto length = static_cast<std::size_t>(static_cast<const char*>(end) - start);
+                line->assign(start, length);
+                pos_ += length + 1;
+                scanned_ = 0;
+                return 1;
+            }
+            scanned_ = pending;
+            if (pending > max_line_)
+                return -1;
+            if (at_end_) {
+                *cut = pending > 0;
+                line->assign(start, pending);
+                pos_ = buffer_.size();
+                scanned_ = 0;
+                return 0;
+            }
+            buffer_.erase(0, pos_);
+            pos_ = 0;
+            const std::size_t old = buffer_.size();
+            buffer_.resize(old + BLOCK_BYTES);
+            in_.read(&buffer_[old], static_cast<std::streamsize>(BLOCK_BYTES));
+            buffer_.resize(old + static_cast<std::size_t>(in_.gcount()));
+            at_end_ = !in_;
+        }
+    }
+
+private:
+    static constexpr std::size_t BLOCK_BYTES = std::size_t{1} << 20;
+    std::istream& in_;
+    std::size_t max_line_;
+    std::string buffer_;
+    std::size_t pos_ = 0;      // start of the next line in buffer_
+    std::size_t scanned_ = 0;  // bytes after pos_ known to hold no line break
+    bool at_end_ = false;
+};
+
 class Reporter {
 public:
     Reporter(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
@@ -140,15 +191,23 @@ public:
         listings_ = read_listings(o.dirs.empty() ? std::vector<std::string>{"."} : o.dirs, &warnings);
         for (const std::string& w : warnings)
             err_ << "vexreport: " << w << "\n";
+        LineReader lines(in, o.max_line_bytes);
         std::string line;
-        if (!std::getline(in, line) || line != "VEXTRACE 1") {
+        bool cut = false;
+        const int head = lines.next(&line, &cut);
+        if (head < 0 || (head == 0 && !cut) || line != "VEXTRACE 1") {
             err_ << "vexreport: `" << o.trace << "' is not a dynamic file of version 1\n";
             return 2;
         }
         line_no_ = 1;
-        while (std::getline(in, line)) {
+        for (int got; (got = lines.next(&line, &cut)) != 0 || cut;) {
             ++line_no_;
-            if (in.eof() && !line.empty()) {  // a last line cut short by a crash
+            if (got < 0) {
+                err_ << "vexreport: " << o.trace << ":" << line_no_
+                     << ": a line longer than any event (the file is garbled)\n";
+                return 2;
+            }
+            if (got == 0) {  // a last line cut short by a crash
                 truncated_ = true;
                 break;
             }
@@ -636,5 +695,10 @@ private:
 }  // namespace
 
 int write_report(const ReportOptions& options, std::ostream& out, std::ostream& err) {
-    return Reporter(out, err).run(options);
+    try {
+        return Reporter(out, err).run(options);
+    } catch (const std::bad_alloc&) {
+        err << "vexreport: out of memory reading `" << options.trace << "'\n";
+        return 2;
+    }
 }

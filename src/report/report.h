@@ -5,6 +5,7 @@
 // a message on `err` and status 2.
 #pragma once
 #include <ostream>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,8 @@ struct ReportOptions {
     std::string trace;               // the dynamic file
     std::vector<std::string> dirs;   // where the listings are; the current one by default
     std::string junit;               // "" for none
+    // Longest line of the dynamic file accepted (a printed value is one line).
+    std::size_t max_line_bytes = std::size_t{256} << 20;
 };
 
 // 0 when everything passed, 1 when anything failed or the run stopped early, 2 on

@@ -28,10 +28,12 @@ struct ListedRun {
         pair = text;
     }
     // The report's status, standard output and error for a dynamic file of this text.
-    int report(const std::string& trace, std::string* out, std::string* err) {
+    int report(const std::string& trace, std::string* out, std::string* err,
+               std::size_t max_line = std::size_t{256} << 20) {
         dir.write("t.tdf", trace);
         std::ostringstream o, e;
-        const int status = write_report(ReportOptions{dir.path + "/t.tdf", {dir.path}, ""}, o, e);
+        const int status =
+            write_report(ReportOptions{dir.path + "/t.tdf", {dir.path}, "", max_line}, o, e);
         *out = o.str();
         *err = e.str();
         return status;
@@ -64,6 +66,16 @@ TEST(Report, UnusableDynamicFilesAreRefusedWithTheirReason) {
         EXPECT_EQ(r.report(c.trace, &out, &err), 2) << c.trace;
         EXPECT_NE(err.find(c.error), std::string::npos) << err;
     }
+    // A garbled file without line breaks is refused without being held whole, and the
+    // blocks it is read in may end anywhere in a line.
+    std::string out, err;
+    EXPECT_EQ(r.report("VEXTRACE 1\n" + std::string(5000, 'x'), &out, &err, 4096), 2);
+    EXPECT_EQ(err, "vexreport: " + r.dir.path + "/t.tdf:2: a line longer than any event (the "
+                   "file is garbled)\n");
+    std::string events;
+    for (int i = 0; i < 200000; ++i)
+        events += "PS 3 0\n";
+    EXPECT_EQ(r.report(head + events, &out, &err), 1) << err;
     std::ostringstream o, e;
     EXPECT_EQ(write_report(ReportOptions{r.dir.path + "/none.tdf", {}, ""}, o, e), 2);
     EXPECT_EQ(e.str(), "vexreport: cannot read the dynamic file `" + r.dir.path + "/none.tdf'\n");
