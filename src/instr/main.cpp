@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -116,9 +117,7 @@ int report(const std::vector<std::string>& errors) {
     return 1;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int instrument(int argc, char** argv) {
     Arguments a;
     if (int status = parse_arguments(argc, argv, a))
         return status < 0 ? 0 : status;
@@ -140,4 +139,13 @@ int main(int argc, char** argv) {
     if (errors.empty() && !a.depfile.empty() && !write_depfile(a, files))
         errors.push_back("cannot write `" + a.depfile + "'");
     return errors.empty() ? 0 : report(errors);
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return instrument(argc, argv);
+    } catch (const std::bad_alloc&) {
+        return report({"out of memory"});  // the copies take their names only at the very end
+    }
 }
