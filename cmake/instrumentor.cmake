@@ -24,3 +24,13 @@ if(TARGET tests_instr)
   target_compile_definitions(tests_instr PRIVATE VEX_INSTR_BINARY="$<TARGET_FILE:vexinstr>")
   add_dependencies(tests_instr vexinstr)
 endif()
+
+# What vexinstr and vexreport read, under libFuzzer.
+if(VEX_FUZZ)
+  target_compile_options(vexinstr_core PRIVATE -fsanitize=fuzzer-no-link)
+  target_compile_options(vexreport_core PRIVATE -fsanitize=fuzzer-no-link)
+  add_executable(fuzz_readers ${CMAKE_SOURCE_DIR}/fuzz/fuzz_readers.cpp)
+  target_compile_options(fuzz_readers PRIVATE -fsanitize=fuzzer)
+  target_link_options(fuzz_readers PRIVATE -fsanitize=fuzzer)
+  target_link_libraries(fuzz_readers PRIVATE vexinstr_core vexreport_core)
+endif()

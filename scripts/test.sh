@@ -3,7 +3,8 @@
 #   1. a normal build with warnings as errors, and every test;
 #   2. a build with AddressSanitizer and UndefinedBehaviorSanitizer, and every test;
 #   3. when clang and fuzz/fuzz_pipeline.cpp are there, a libFuzzer build and a bounded
-#      fuzz run (about 60 s) of every phase, seeded with the example and golden scripts.
+#      fuzz run (about 60 s) of every phase, seeded with the example and golden scripts,
+#      then 20 s of the readers of vexinstr and vexreport.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -58,7 +59,7 @@ if command -v clang++ >/dev/null && [ -f "$root/fuzz/fuzz_pipeline.cpp" ]; then
     CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -G Ninja \
         -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEX_FUZZ=ON -DVEX_SANITIZE=ON -DVEX_TESTS=OFF \
         -DVEX_BENCH=OFF
-    cmake --build "$root/build-fuzz" -j"$jobs" --target fuzz_pipeline
+    cmake --build "$root/build-fuzz" -j"$jobs" --target fuzz_pipeline fuzz_readers
     step "fuzz for ${fuzz_seconds} s"
     corpus="$root/fuzz/corpus-run"
     rm -rf "$corpus"
@@ -73,6 +74,23 @@ if command -v clang++ >/dev/null && [ -f "$root/fuzz/fuzz_pipeline.cpp" ]; then
     (cd "$root/build-fuzz" &&
         ./fuzz_pipeline -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=4096 \
             -print_final_stats=1 "$corpus")
+    step "fuzz the instrumentation, dynamic and listing file readers for $((fuzz_seconds / 3)) s"
+    readers="$root/fuzz/corpus-readers"
+    rm -rf "$readers"
+    mkdir -p "$readers"
+    # First byte: 0 an instrumentation file, 1 events after a valid header, 2 a whole
+    # dynamic file, 3 a listing.
+    for f in "$root"/tests/golden/*/expected.oti; do
+        { printf '\000'; cat "$f"; } > "$readers/$(basename "$(dirname "$f")").oti"
+    done
+    printf '\001EC 2 0 1 0\nET 3 0 2 0\nCK 1 4 0\nCK 0 4 0\nPS 4 0\nPV x\t1\nPE\nXT 3 0\nXC 2 0\nEND 1\n' \
+        > "$readers/events"
+    printf '\002VEXTRACE 1\nFILE 0 1 2\nEC 2 0 1 0\n' > "$readers/trace"
+    printf '\003OF "/tmp/" "suite.otd" 0h\n\nTL 2h "A" line=1 dad=1h;\n\nCK 1h 2h\n' \
+        > "$readers/listing"
+    (cd "$root/build-fuzz" &&
+        ./fuzz_readers -max_total_time="$((fuzz_seconds / 3))" -timeout=10 -rss_limit_mb=4096 \
+            -print_final_stats=1 "$readers")
 else
     step "fuzzing skipped (needs clang++ and fuzz/fuzz_pipeline.cpp)"
 fi
