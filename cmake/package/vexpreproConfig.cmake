@@ -124,6 +124,7 @@ function(vex_add_test)
     VERBATIM)
 
   set(sources "")
+  set(shadow "")  # a variable of the caller's must not leak in
   foreach(source IN LISTS VEX_SOURCES)
     get_filename_component(source "${source}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
     list(APPEND sources "${source}")
