@@ -152,6 +152,7 @@ void emit_include_line() {
 
 void emit_header() {
     gen().driver_line = 1;
+    gen().driver_counted = gen().driver_text.size();
     emit_rows(0, HEADER_TOP);
     emit_include_line();
     emit_rows(0, HEADER_STATES);

@@ -96,12 +96,17 @@ std::string& driver_sink(bool* counted) {
 
 void after_driver_write(std::string& sink, std::size_t from, bool counted) {
     generation.emitted += sink.size() - from;
-    if (!counted)
-        return;
-    generation.driver_line +=
-        static_cast<std::uint32_t>(count_newlines(sink.data() + from, sink.size() - from));
-    if (sink.size() >= FLUSH_AT)
+    if (counted && sink.size() >= FLUSH_AT)
         flush_generated_text(false);
+}
+
+// Brings driver_line up to the end of the driver text. Counting long stretches at once is
+// several times cheaper than counting each small piece as it is emitted.
+void count_driver_lines() {
+    Generation& g = generation;
+    g.driver_line += static_cast<std::uint32_t>(
+        count_newlines(g.driver_text.data() + g.driver_counted, g.driver_text.size() - g.driver_counted));
+    g.driver_counted = g.driver_text.size();
 }
 
 bool directives_off() { return !the_options || the_options->no_line_directives; }
@@ -193,8 +198,10 @@ void emit_instrumentationf(const char* format, ...) {
 void flush_generated_text(bool force) {
     Generation& g = generation;
     if (force || g.driver_text.size() >= FLUSH_AT) {
+        count_driver_lines();
         write_generated(g.driver, g.driver_text.data(), g.driver_text.size());
         g.driver_text.clear();
+        g.driver_counted = 0;
     }
     if (force || g.instrumentation_text.size() >= FLUSH_AT) {
         write_generated(g.instrumentation, g.instrumentation_text.data(),
@@ -228,6 +235,7 @@ void line_to_driver() {
                                      : std::string(output);
         g.driver_directive_path = "\"" + literal_text(path) + "\"";
     }
+    count_driver_lines();
     emitf(0, "\n#line %lu %s\n", static_cast<unsigned long>(g.driver_line) + 2,
           g.driver_directive_path.c_str());
 }

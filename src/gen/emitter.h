@@ -45,7 +45,8 @@ struct Execution {
 struct Generation {
     GeneratedFile driver, instrumentation;
     std::string driver_text, instrumentation_text;  // not yet flushed
-    std::uint32_t driver_line = 1;   // the driver line being written
+    std::uint32_t driver_line = 1;   // the driver line being written, as far as counted:
+    std::size_t driver_counted = 0;  // the bytes of driver_text whose line breaks it counts
     unsigned long state_index = 0;   // case counter of the innermost state machine
     unsigned long run_number = 1;    // next execution number
     Component* active_on_error = nullptr;
@@ -66,7 +67,8 @@ Generation& gen();
 void reset_generation();
 
 // Writes depth times three blanks then `text` to the driver file (or to the capture
-// text when one is set); newlines written to the driver file advance driver_line.
+// text when one is set); newlines written to the driver file advance driver_line (counted
+// in bulk, when a #line directive needs it or the text is flushed).
 void emit(int depth, std::string_view text);
 void emitf(int depth, const char* format, ...) VEX_PRINTF(2, 3);
 
