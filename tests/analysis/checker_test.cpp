@@ -28,16 +28,7 @@ struct Checked {
     std::string reading;  // must stay empty: the scripts are meant to be well formed
     std::string tree() const { return dump_tree(run.root); }
     // The first component of that kind and name, in pre-order.
-    Component* find(int kind, const char* name) const { return find_in(run.root, kind, name); }
-    static Component* find_in(Component* c, int kind, const char* name) {
-        for (; c; c = c->next_sibling) {
-            if (c->kind == kind && (!name || (c->name && std::string(c->name) == name)))
-                return c;
-            if (Component* inner = find_in(c->first_child, kind, name))
-                return inner;
-        }
-        return nullptr;
-    }
+    Component* find(int kind, const char* name) const { return find_component(run.root, kind, name); }
 };
 
 std::string semantic(int line, const std::string& text) {

@@ -53,16 +53,7 @@ struct Pipeline {
         std::sort(names.begin(), names.end());
         return names;
     }
-    Component* find(int kind, const char* name) const { return find_in(run.root, kind, name); }
-    static Component* find_in(Component* c, int kind, const char* name) {
-        for (; c; c = c->next_sibling) {
-            if (c->kind == kind && (!name || (c->name && std::string(c->name) == name)))
-                return c;
-            if (Component* inner = find_in(c->first_child, kind, name))
-                return inner;
-        }
-        return nullptr;
-    }
+    Component* find(int kind, const char* name) const { return find_component(run.root, kind, name); }
 };
 
 std::string error_at(int line, const std::string& text) {

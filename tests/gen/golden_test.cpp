@@ -24,13 +24,6 @@ namespace {
 
 const fs::path GOLDEN_ROOT = fs::path(VEX_SOURCE_DIR) / "tests" / "golden";
 
-std::string slurp(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
     for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
         text.replace(at, from.size(), to);

@@ -22,13 +22,6 @@ const fs::path SOURCE = VEX_SOURCE_DIR;
 const fs::path PROJECT = SOURCE / "tests" / "instr" / "project";
 const fs::path GOLDEN = SOURCE / "tests" / "instr" / "golden";
 
-std::string slurp(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
 
 // The project in a fixed directory (the copies name it in #line directives), with fixed
 // file times (the checksum pairs depend on them), its scripts compiled by vexprepro, and

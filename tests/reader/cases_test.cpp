@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "parser_test_util.h"
 
@@ -14,13 +12,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path CASES = fs::path(VEX_SOURCE_DIR) / "tests" / "reader" / "cases";
-
-std::string slurp(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
 
 std::vector<std::string> case_names() {
     std::vector<std::string> names;

@@ -24,13 +24,6 @@ namespace {
 const fs::path CASES = fs::path(VEX_SOURCE_DIR) / "tests" / "report" / "cases";
 const std::string STAGE = VEX_STAGE_DIR;
 
-std::string slurp(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
 
 struct Command {
     std::string scripts, driver_status, flags, same;

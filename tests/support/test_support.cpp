@@ -167,3 +167,20 @@ std::vector<std::string> compilers() {
             found.push_back(c);
     return found;
 }
+
+std::string slurp(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+Component* find_component(Component* c, int kind, const char* name) {
+    for (; c; c = c->next_sibling) {
+        if (c->kind == kind && (!name || (c->name && std::string(c->name) == name)))
+            return c;
+        if (Component* inner = find_component(c->first_child, kind, name))
+            return inner;
+    }
+    return nullptr;
+}

@@ -52,3 +52,10 @@ std::string shell_quoted(const std::string& text);
 
 // The C++ compilers present of g++ and clang++: generated code must satisfy both.
 std::vector<std::string> compilers();
+
+// The whole content of a file ("" when it cannot be read).
+std::string slurp(const std::string& path);
+
+// The first component of that kind (and name, unless nullptr) in pre-order from `first`
+// and its siblings.
+Component* find_component(Component* first, int kind, const char* name);
