@@ -2,7 +2,6 @@
 // with the names of its two listing files and their shared checksum pair.
 #pragma once
 #include <cstdint>
-#include <cstdio>
 #include <ctime>
 
 struct ListingSink;

@@ -12,23 +12,13 @@
 #include "errors/report.h"
 #include "fi/names.h"
 #include "utils/paths.h"
+#include "utils/text.h"
 
 namespace {
 
 Generation generation;
 
 constexpr std::size_t FLUSH_AT = std::size_t{1} << 20;
-
-void append_unsigned(std::string& out, unsigned long value, int base) {
-    char digits[24];
-    int n = 0;
-    do {
-        digits[n++] = "0123456789abcdef"[value % static_cast<unsigned long>(base)];
-        value /= static_cast<unsigned long>(base);
-    } while (value != 0);
-    while (n > 0)
-        out += digits[--n];
-}
 
 void append_formatted(std::string& out, const char* format, va_list args) {
     for (const char* p = format;;) {

@@ -22,38 +22,19 @@ bool is_ascii(std::string_view text) {
 }  // namespace
 
 RecordLine& RecordLine::hex(unsigned long value) {
-    char digits[24];
-    char* p = digits + sizeof digits;
-    *--p = 'h';
-    do {
-        *--p = "0123456789abcdef"[value & 0xF];
-        value >>= 4;
-    } while (value);
-    out_.append(p, static_cast<std::size_t>(digits + sizeof digits - p));
+    append_unsigned(out_, value, 16);
+    out_.push_back('h');
     return *this;
 }
 
 RecordLine& RecordLine::decimal(unsigned long value) {
-    char digits[24];
-    char* p = digits + sizeof digits;
-    do {
-        *--p = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value);
-    out_.append(p, static_cast<std::size_t>(digits + sizeof digits - p));
+    append_unsigned(out_, value, 10);
     return *this;
 }
 
 RecordLine& RecordLine::escaped(std::string_view text) {
-    for (std::size_t from = 0;;) {
-        const std::size_t special = text.find_first_of("\"\\", from);
-        out_.append(text.substr(from, special - from));
-        if (special == std::string_view::npos)
-            return *this;
-        out_.push_back('\\');
-        out_.push_back(text[special]);
-        from = special + 1;
-    }
+    append_escaped(out_, text);
+    return *this;
 }
 
 void end_ots_line(FileRecord* record, const RecordLine& line) {

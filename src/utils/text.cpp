@@ -8,15 +8,33 @@
 
 #include "fi/names.h"
 
+void append_escaped(std::string& out, std::string_view text) {
+    for (std::size_t from = 0;;) {
+        const std::size_t special = text.find_first_of("\"\\", from);
+        out.append(text.substr(from, special - from));
+        if (special == std::string_view::npos)
+            return;
+        out.push_back('\\');
+        out.push_back(text[special]);
+        from = special + 1;
+    }
+}
+
 std::string escaped(std::string_view text) {
     std::string out;
     out.reserve(text.size() + 8);
-    for (char c : text) {
-        if (c == '"' || c == '\\')
-            out.push_back('\\');
-        out.push_back(c);
-    }
+    append_escaped(out, text);
     return out;
+}
+
+void append_unsigned(std::string& out, unsigned long value, int base) {
+    char digits[24];
+    char* p = digits + sizeof digits;
+    do {
+        *--p = "0123456789abcdef"[value % static_cast<unsigned long>(base)];
+        value /= static_cast<unsigned long>(base);
+    } while (value != 0);
+    out.append(p, static_cast<std::size_t>(digits + sizeof digits - p));
 }
 
 const char* escape_c_string(const char* text) {

@@ -7,6 +7,11 @@
 const char* escape_c_string(const char* text);
 // The same into a std::string (writers that do not need to keep the result).
 std::string escaped(std::string_view text);
+// The same appended to `out` (writers that build their lines in place).
+void append_escaped(std::string& out, std::string_view text);
+
+// `value` in base 8, 10 or 16 (lower-case digits, no leading zeros) appended to `out`.
+void append_unsigned(std::string& out, unsigned long value, int base);
 
 // Interned copy with every backslash removed and the following byte kept;
 // a final lone backslash disappears; nullptr for nullptr.
