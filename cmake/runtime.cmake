@@ -5,6 +5,9 @@ add_library(vextp STATIC ${CMAKE_SOURCE_DIR}/tp/runtime.cpp)
 set_target_properties(vextp PROPERTIES CXX_STANDARD 17 CXX_EXTENSIONS OFF
                                        POSITION_INDEPENDENT_CODE ON)
 target_include_directories(vextp PUBLIC ${CMAKE_SOURCE_DIR}/tp)
+# The records of the dynamic file (formats/trace.h), shared with vexreport; private, so
+# the installed headers never need src/.
+target_include_directories(vextp PRIVATE ${CMAKE_SOURCE_DIR}/src)
 find_package(Threads REQUIRED)
 target_link_libraries(vextp PUBLIC Threads::Threads)
 

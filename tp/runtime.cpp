@@ -1,9 +1,12 @@
 // tp/runtime.cpp: libvextp, the run-time side of generated drivers and instrumented code.
-// Every call appends one line to the dynamic file (format: docs/dynamic_file.md). Lines
-// collect in a buffer written at every TEST CASE end, when full, at the end of the run,
-// at exit() and on a fatal signal, so a driver that crashes leaves its trace up to the
-// last event. Calls made before _vex_init (static objects of the code under test) are
-// kept and written once the file is open.
+// Every call appends one line to the dynamic file (its records: formats/trace.h, explained
+// in docs/dynamic_file.md). Lines collect in a buffer written at every TEST CASE end, when
+// full, at the end of the run, at exit() and on a fatal signal, so a driver that crashes
+// leaves its trace up to the last event. Calls made before _vex_init (static objects of
+// the code under test) are kept and written once the file is open.
+// A dynamic file that cannot be created ends the driver with a message and status 2;
+// after that nothing fails: a write that does not go through is dropped, as the run must
+// not stop for its trace.
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -17,6 +20,7 @@
 #include <vector>
 
 #include "TP.h"
+#include "formats/trace.h"  // private to the library: the installed headers stay alone
 
 namespace {
 
@@ -32,48 +36,49 @@ struct Trace {
     std::atomic<long> failures{0};
 };
 
-Trace trace;
+Trace run;        // the dynamic file of this run
 std::mutex lock;  // code under test may run threads
 
 // Writes the buffer out; safe in a signal handler (write(2) only).
 void drain() {
     std::size_t done = 0;
-    while (trace.fd >= 0 && done < trace.used) {
-        const ssize_t n = write(trace.fd, trace.buffer + done, trace.used - done);
+    while (run.fd >= 0 && done < run.used) {
+        const ssize_t n = write(run.fd, run.buffer + done, run.used - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             break;
         done += static_cast<std::size_t>(n);
     }
-    trace.used = 0;
+    run.used = 0;
 }
 
 void append(const char* text, std::size_t n) {
-    if (trace.fd < 0) {
-        if (!trace.ended)
-            trace.early.append(text, n);
+    if (run.fd < 0) {
+        if (!run.ended)
+            run.early.append(text, n);
         return;
     }
-    if (trace.used + n > BUFFER)
+    if (run.used + n > BUFFER)
         drain();
     if (n > BUFFER) {  // a huge printed value: straight to the file
         for (std::size_t done = 0; done < n;) {
-            const ssize_t w = write(trace.fd, text + done, n - done);
+            const ssize_t w = write(run.fd, text + done, n - done);
             if (w <= 0)
                 return;
             done += static_cast<std::size_t>(w);
         }
         return;
     }
-    std::memcpy(trace.buffer + trace.used, text, n);
-    trace.used += n;
+    std::memcpy(run.buffer + run.used, text, n);
+    run.used += n;
 }
 
 // One line being formatted: a tag, then fields separated by blanks.
 class Line {
 public:
-    explicit Line(const char* tag) { add_text(tag); }
+    explicit Line(const trace::Tag& tag) { add_text(tag.name); }
+    explicit Line(const char* magic) { add_text(magic); }
     Line& hex(unsigned long value) {
         char digits[20];
         int n = 0;
@@ -86,11 +91,8 @@ public:
             text_[size_++] = digits[--n];
         return *this;
     }
-    Line& file(_vex_Int index) { return hex(static_cast<unsigned long>(static_cast<unsigned>(index))); }
-    Line& word(const char* w) {
-        text_[size_++] = ' ';
-        add_text(w);
-        return *this;
+    Line& file(_vex_Int index) {
+        return hex(static_cast<unsigned long>(static_cast<unsigned>(index)));
     }
     void write() {
         text_[size_++] = '\n';
@@ -106,42 +108,20 @@ private:
     std::size_t size_ = 0;
 };
 
-// Texts (printed values, method names) on one line: backslash escapes for the backslash,
-// tab, line breaks and other control bytes.
-void append_escaped(std::string& out, const char* text, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c == '\\') {
-            out += "\\\\";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c < 0x20 || c == 0x7f) {
-            char hex[5];
-            std::snprintf(hex, sizeof hex, "\\x%02x", c);
-            out += hex;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-}
-
-void record(const char* tag, unsigned long a, _vex_Int f) {
+void record(const trace::Tag& tag, unsigned long a, _vex_Int f) {
     std::lock_guard<std::mutex> guard(lock);
     Line(tag).hex(a).file(f).write();
 }
 
-void record_check(const char* tag, int verdict, _vex_Id id, _vex_Int file) {
+void record_check(const trace::Tag& tag, int verdict, _vex_Id id, _vex_Int file) {
     if (!verdict)
-        ++trace.failures;
+        ++run.failures;
     std::lock_guard<std::mutex> guard(lock);
     Line(tag).hex(verdict ? 1 : 0).hex(id).file(file).write();
 }
 
-void record_enter(const char* tag, _vex_Id id, _vex_Int file, _vex_Id caller, _vex_Int caller_file) {
+void record_enter(const trace::Tag& tag, _vex_Id id, _vex_Int file, _vex_Id caller,
+                  _vex_Int caller_file) {
     std::lock_guard<std::mutex> guard(lock);
     Line(tag).hex(id).file(file).hex(caller).file(caller_file).write();
 }
@@ -153,10 +133,10 @@ constexpr int FATAL_SIGNALS[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 extern "C" void on_fatal_signal(int signal) {
     // The lock may be held by the code that crashed: the buffer is written as it is.
     char line[32];
-    int n = std::snprintf(line, sizeof line, "CRASH %d\n", signal);
-    if (trace.used + static_cast<std::size_t>(n) <= BUFFER) {
-        std::memcpy(trace.buffer + trace.used, line, static_cast<std::size_t>(n));
-        trace.used += static_cast<std::size_t>(n);
+    int n = std::snprintf(line, sizeof line, "%s %d\n", trace::CRASH.name, signal);
+    if (run.used + static_cast<std::size_t>(n) <= BUFFER) {
+        std::memcpy(run.buffer + run.used, line, static_cast<std::size_t>(n));
+        run.used += static_cast<std::size_t>(n);
     }
     drain();
     std::signal(signal, SIG_DFL);
@@ -165,9 +145,9 @@ extern "C" void on_fatal_signal(int signal) {
 
 void on_exit_without_term() {
     std::lock_guard<std::mutex> guard(lock);
-    if (trace.fd < 0 || trace.ended)
+    if (run.fd < 0 || run.ended)
         return;
-    Line("EXITCALL").write();
+    Line(trace::EXIT_CALL).write();
     drain();
 }
 
@@ -179,8 +159,8 @@ struct Frame {
 };
 thread_local std::vector<Frame> methods;
 
-void record_contract(const char* tag, const char* verdict, unsigned long id, _vex_Int file) {
-    std::string line = tag;
+void record_contract(const trace::Tag& tag, const char* verdict, unsigned long id, _vex_Int file) {
+    std::string line = tag.name;
     line += ' ';
     line += verdict;
     char text[64];
@@ -189,13 +169,13 @@ void record_contract(const char* tag, const char* verdict, unsigned long id, _ve
                       methods.empty() ? nullptr : methods.back().object)));
     line += text;
     const char* method = methods.empty() ? "" : methods.back().method;
-    append_escaped(line, method, std::strlen(method));
+    trace::append_escaped(line, method);
     line += '\n';
     std::lock_guard<std::mutex> guard(lock);
     append(line.data(), line.size());
 }
 
-void record_state(const char* tag, const void* object, long id, _vex_Int file) {
+void record_state(const trace::Tag& tag, const void* object, long id, _vex_Int file) {
     std::lock_guard<std::mutex> guard(lock);
     Line(tag).hex(static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(object)))
         .hex(static_cast<unsigned long>(id))
@@ -209,19 +189,19 @@ void _vex_init(const _vex_Car* dynamic_file, _vex_Ulong id_offset, _vex_Ulong me
                _vex_Ulong text_offset) {
     std::lock_guard<std::mutex> guard(lock);
     const char* name = dynamic_file ? dynamic_file : "";
-    trace.fd = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (trace.fd < 0) {
+    run.fd = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (run.fd < 0) {
         std::fprintf(stderr, "vextp: cannot create the dynamic file `%s': %s\n", name,
                      std::strerror(errno));
         std::_Exit(2);
     }
-    Line("VEXTRACE").hex(1).write();
-    Line("INIT").hex(id_offset).hex(message_offset).hex(text_offset).write();
-    for (std::size_t i = 0; i < trace.files.size(); ++i)
-        Line("FILE").hex(i).hex(trace.files[i].first).hex(trace.files[i].second).write();
-    append(trace.early.data(), trace.early.size());
-    trace.early.clear();
-    trace.early.shrink_to_fit();
+    Line(trace::MAGIC).hex(trace::VERSION).write();
+    Line(trace::INIT).hex(id_offset).hex(message_offset).hex(text_offset).write();
+    for (std::size_t i = 0; i < run.files.size(); ++i)
+        Line(trace::SOURCE_FILE).hex(i).hex(run.files[i].first).hex(run.files[i].second).write();
+    append(run.early.data(), run.early.size());
+    run.early.clear();
+    run.early.shrink_to_fit();
     for (int s : FATAL_SIGNALS)
         std::signal(s, on_fatal_signal);
     std::atexit(on_exit_without_term);
@@ -229,112 +209,125 @@ void _vex_init(const _vex_Car* dynamic_file, _vex_Ulong id_offset, _vex_Ulong me
 
 void _vex_term() {
     std::lock_guard<std::mutex> guard(lock);
-    if (trace.fd < 0)
+    if (run.fd < 0)
         return;
-    Line("END").hex(trace.failures ? 1 : 0).write();
+    Line(trace::END).hex(run.failures ? 1 : 0).write();
     drain();
-    close(trace.fd);
-    trace.fd = -1;
-    trace.ended = true;
+    close(run.fd);
+    run.fd = -1;
+    run.ended = true;
 }
 
-int _vex_exit_status() { return trace.failures ? 1 : 0; }
+int _vex_exit_status() { return run.failures ? 1 : 0; }
 
 _vex_Int _vex_add_source_file(unsigned sum_a, unsigned sum_b) {
     std::lock_guard<std::mutex> guard(lock);
-    for (std::size_t i = 0; i < trace.files.size(); ++i)
-        if (trace.files[i] == std::make_pair(sum_a, sum_b))
+    for (std::size_t i = 0; i < run.files.size(); ++i)
+        if (run.files[i] == std::make_pair(sum_a, sum_b))
             return static_cast<_vex_Int>(i);
-    trace.files.emplace_back(sum_a, sum_b);
-    const std::size_t index = trace.files.size() - 1;
-    if (trace.fd >= 0)  // otherwise written by _vex_init
-        Line("FILE").hex(index).hex(sum_a).hex(sum_b).write();
+    run.files.emplace_back(sum_a, sum_b);
+    const std::size_t index = run.files.size() - 1;
+    if (run.fd >= 0)  // otherwise written by _vex_init
+        Line(trace::SOURCE_FILE).hex(index).hex(sum_a).hex(sum_b).write();
     return static_cast<_vex_Int>(index);
 }
 
 void _vex_enter_test_class(_vex_Id id, _vex_Int f, _vex_Id caller, _vex_Int cf) {
-    record_enter("EC", id, f, caller, cf);
+    record_enter(trace::ENTER_CLASS, id, f, caller, cf);
 }
-void _vex_exit_test_class(_vex_Int f, _vex_Int cf) { record("XC", static_cast<unsigned>(f), cf); }
+void _vex_exit_test_class(_vex_Int f, _vex_Int cf) {
+    record(trace::EXIT_CLASS, static_cast<unsigned>(f), cf);
+}
 void _vex_enter_test_suite(_vex_Id id, _vex_Int f, _vex_Id caller, _vex_Int cf) {
-    record_enter("ES", id, f, caller, cf);
+    record_enter(trace::ENTER_SUITE, id, f, caller, cf);
 }
-void _vex_exit_test_suite(_vex_Int f, _vex_Int cf) { record("XS", static_cast<unsigned>(f), cf); }
+void _vex_exit_test_suite(_vex_Int f, _vex_Int cf) {
+    record(trace::EXIT_SUITE, static_cast<unsigned>(f), cf);
+}
 void _vex_enter_test_case(_vex_Id id, _vex_Int f, _vex_Id caller, _vex_Int cf) {
-    record_enter("ET", id, f, caller, cf);
+    record_enter(trace::ENTER_CASE, id, f, caller, cf);
 }
 void _vex_exit_test_case(_vex_Int f, _vex_Int cf) {
-    record("XT", static_cast<unsigned>(f), cf);
+    record(trace::EXIT_CASE, static_cast<unsigned>(f), cf);
     std::lock_guard<std::mutex> guard(lock);
     drain();  // a crash in a later test case keeps everything up to here
 }
 void _vex_enter_proc(_vex_Id id, _vex_Int f, _vex_Id caller, _vex_Int cf) {
-    record_enter("EP", id, f, caller, cf);
+    record_enter(trace::ENTER_PROC, id, f, caller, cf);
 }
 void _vex_exit_proc(_vex_Int f) {
     std::lock_guard<std::mutex> guard(lock);
-    Line("XP").file(f).write();
+    Line(trace::EXIT_PROC).file(f).write();
 }
 void _vex_enter_stub(_vex_Id id, _vex_Int f, _vex_Id caller, _vex_Int cf) {
-    record_enter("EB", id, f, caller, cf);
+    record_enter(trace::ENTER_STUB, id, f, caller, cf);
 }
 void _vex_exit_stub(_vex_Int f) {
     std::lock_guard<std::mutex> guard(lock);
-    Line("XB").file(f).write();
+    Line(trace::EXIT_STUB).file(f).write();
 }
 
-void _vex_check(int v, _vex_Id id, _vex_Int f) { record_check("CK", v, id, f); }
-void _vex_check_property(int v, _vex_Id id, _vex_Int f) { record_check("CP", v, id, f); }
-void _vex_check_prepos(int v, _vex_Id id, _vex_Int f) { record_check("CR", v, id, f); }
-void _vex_check_exception(int v, _vex_Id id, _vex_Int f) { record_check("CX", v, id, f); }
-void _vex_check_stub(int v, _vex_Id id, _vex_Int f) { record_check("CS", v, id, f); }
-void _vex_check_method(int v, _vex_Id id, _vex_Int f) { record_check("CM", v, id, f); }
+void _vex_check(int v, _vex_Id id, _vex_Int f) { record_check(trace::CHECK, v, id, f); }
+void _vex_check_property(int v, _vex_Id id, _vex_Int f) {
+    record_check(trace::CHECK_PROPERTY, v, id, f);
+}
+void _vex_check_prepos(int v, _vex_Id id, _vex_Int f) {
+    record_check(trace::CHECK_CONDITION, v, id, f);
+}
+void _vex_check_exception(int v, _vex_Id id, _vex_Int f) {
+    record_check(trace::CHECK_EXCEPTION, v, id, f);
+}
+void _vex_check_stub(int v, _vex_Id id, _vex_Int f) { record_check(trace::CHECK_STUB, v, id, f); }
+void _vex_check_method(int v, _vex_Id id, _vex_Int f) {
+    record_check(trace::CHECK_METHOD, v, id, f);
+}
 
-void _vex_enter_error(_vex_Id on_error, _vex_Int f) { record("OE", on_error, f); }
+void _vex_enter_error(_vex_Id on_error, _vex_Int f) { record(trace::ENTER_ERROR, on_error, f); }
 void _vex_exit_error(_vex_Id id) {
     std::lock_guard<std::mutex> guard(lock);
-    Line("OX").hex(id).write();
+    Line(trace::EXIT_ERROR).hex(id).write();
 }
 void _vex_unexpected_exception(_vex_Id id, _vex_Int f) {
-    ++trace.failures;
-    record("UX", id, f);
+    ++run.failures;
+    record(trace::UNEXPECTED, id, f);
 }
-void _vex_comment(_vex_Id id, _vex_Int f) { record("CO", id, f); }
+void _vex_comment(_vex_Id id, _vex_Int f) { record(trace::COMMENT, id, f); }
 
-void _vex_print_start(_vex_Id id, _vex_Int f) { record("PS", id, f); }
+void _vex_print_start(_vex_Id id, _vex_Int f) { record(trace::PRINT_START, id, f); }
 void _vex_print_value(const _vex_Car* text, const char* value, std::size_t length) {
-    std::string line = "PV ";
-    append_escaped(line, text ? text : "", text ? std::strlen(text) : 0);
+    std::string line = trace::PRINT_VALUE.name;
+    line += ' ';
+    trace::append_escaped(line, text ? text : "");
     line += '\t';
-    append_escaped(line, value, length);
+    trace::append_escaped(line, std::string_view(value, length));
     line += '\n';
     std::lock_guard<std::mutex> guard(lock);
     append(line.data(), line.size());
 }
 void _vex_print_end() {
     std::lock_guard<std::mutex> guard(lock);
-    Line("PE").write();
+    Line(trace::PRINT_END).write();
 }
 
 // ---- Contract checks woven into the code under test -----------------------------------
 
 void _vxk_assert_invariant(bool holds, unsigned long id, _vex_Int file) {
     if (!holds)
-        ++trace.failures;
-    record_contract("AI", holds ? "1" : "0", id, file);
+        ++run.failures;
+    record_contract(trace::INVARIANT, holds ? trace::PASSED : trace::FAILED, id, file);
 }
 void _vxk_assert_pre_cond(bool holds, unsigned long id, _vex_Int file) {
     if (!holds)
-        ++trace.failures;
-    record_contract("AR", holds ? "1" : "0", id, file);
+        ++run.failures;
+    record_contract(trace::PRECONDITION, holds ? trace::PASSED : trace::FAILED, id, file);
 }
 void _vxk_assert_post_cond(bool holds, unsigned long id, _vex_Int file) {
     if (!holds)
-        ++trace.failures;
-    record_contract("AE", holds ? "1" : "0", id, file);
+        ++run.failures;
+    record_contract(trace::POSTCONDITION, holds ? trace::PASSED : trace::FAILED, id, file);
 }
 void _vxk_post_cond_not_judged(unsigned long id, _vex_Int file) {
-    record_contract("AE", "n", id, file);
+    record_contract(trace::POSTCONDITION, trace::NOT_JUDGED, id, file);
 }
 
 void _vxk_enter_method(const void* object, const char* method) {
@@ -346,16 +339,16 @@ void _vxk_exit_method(const void*) {
 }
 
 void _vxk_report_current_state(const void* object, long id, _vex_Int file) {
-    record_state("SS", object, id, file);
+    record_state(trace::STATE, object, id, file);
 }
 void _vxk_report_transition(const void* object, long id, _vex_Int file) {
-    record_state("ST", object, id, file);
+    record_state(trace::TRANSITION, object, id, file);
 }
 void _vxk_report_illegal_transition(const void* object, long id, _vex_Int file) {
-    ++trace.failures;
-    record_state("SI", object, id, file);
+    ++run.failures;
+    record_state(trace::ILLEGAL_TRANSITION, object, id, file);
 }
 void _vxk_report_multiple_transitions(const void* object, long id, _vex_Int file) {
-    ++trace.failures;
-    record_state("SM", object, id, file);
+    ++run.failures;
+    record_state(trace::MULTIPLE_TRANSITIONS, object, id, file);
 }

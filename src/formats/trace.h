@@ -1,16 +1,22 @@
 // formats/trace.h: the dynamic file's records (docs/dynamic_file.md explains them), which
-// the runtime (tp/) writes and vexreport reads. One record a line: its tag, then its fields
-// separated by one blank; numbers are lower-case hexadecimal without "0x". Header only,
-// C++17: the runtime uses it too.
+// the runtime (tp/) writes and vexreport reads, and the escaping of the texts they carry.
+// One record a line: its tag, then its fields separated by one blank; numbers are
+// lower-case hexadecimal without "0x" (the signal of CRASH is decimal). The last field of
+// a record runs to the end of the line, so a text there may hold blanks. Header only,
+// C++17 and the standard library: the runtime uses it too. Nothing here fails.
 #pragma once
+#include <string>
+#include <string_view>
+
+#include "formats/hex.h"
 
 namespace trace {
 
-constexpr const char* MAGIC = "VEXTRACE";  // first line: "VEXTRACE <version>"
+constexpr const char* MAGIC = "VEXTRACE";  // first line: "VEXTRACE <version in hexadecimal>"
 constexpr int VERSION = 1;
 
 // A record's tag and the number of blank-separated fields after it. TEXT_FIELD marks a
-// last field that runs to the end of the line and may hold blanks (escaped text).
+// record whose only field is the whole rest of the line (escaped text, blanks included).
 constexpr int TEXT_FIELD = 100;
 struct Tag {
     const char* name;
@@ -53,8 +59,56 @@ constexpr const char* NOT_JUDGED = "n";
 constexpr Tag STATE{"SS", 3}, TRANSITION{"ST", 3}, ILLEGAL_TRANSITION{"SI", 3},
     MULTIPLE_TRANSITIONS{"SM", 3};
 
-constexpr Tag CRASH{"CRASH", 1};       // <signal>
+constexpr Tag CRASH{"CRASH", 1};  // <signal>, in decimal
 constexpr Tag EXIT_CALL{"EXITCALL", 0};
 constexpr Tag END{"END", 1};           // <status>
+
+// The fields after a record's tag as the reader splits them: TEXT_FIELD is one.
+constexpr int split_fields(const Tag& tag) { return tag.fields == TEXT_FIELD ? 1 : tag.fields; }
+
+// Texts (printed values, method names) on one line: a backslash escapes the backslash,
+// tab (\t), line feed (\n), carriage return (\r) and every other control byte (\xhh,
+// lower-case digits). Other bytes, blanks and UTF-8 included, stay as they are.
+inline void append_escaped(std::string& out, std::string_view text) {
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7f && c != '\\') {
+            out += c;
+            continue;
+        }
+        out += '\\';
+        if (c == '\\' || c == '\t' || c == '\n' || c == '\r') {
+            out += c == '\\' ? '\\' : c == '\t' ? 't' : c == '\n' ? 'n' : 'r';
+        } else {
+            out += 'x';
+            out += "0123456789abcdef"[byte >> 4];
+            out += "0123456789abcdef"[byte & 15];
+        }
+    }
+}
+
+// The text that append_escaped wrote. What it never writes is read leniently, as a reader
+// of a garbled file may: an unknown escape, or "\x" without two digits, stands for the
+// byte after the backslash; a backslash at the very end stays.
+inline std::string unescape(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        const char c = text[++i];
+        const std::string_view digits = text.substr(i + 1, 2);
+        unsigned long byte = 0;
+        if (c == 'x' && digits.size() == 2 && hex::parse(digits, &byte)) {
+            out += static_cast<char>(byte);
+            i += 2;
+        } else {
+            out += c == 'n' ? '\n' : c == 't' ? '\t' : c == 'r' ? '\r' : c;
+        }
+    }
+    return out;
+}
 
 }  // namespace trace

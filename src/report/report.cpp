@@ -14,6 +14,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "formats/trace.h"
 #include "report/listings.h"
 
 namespace {
@@ -46,29 +47,6 @@ bool hex(std::string_view s, unsigned long* v) {
     }
     *v = r;
     return true;
-}
-
-std::string unescape(std::string_view s) {
-    std::string out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] != '\\' || i + 1 >= s.size()) {
-            out += s[i];
-            continue;
-        }
-        const char c = s[++i];
-        if (c == 'n')
-            out += '\n';
-        else if (c == 't')
-            out += '\t';
-        else if (c == 'r')
-            out += '\r';
-        else if (c == 'x' && i + 2 < s.size()) {
-            out += static_cast<char>(std::strtol(std::string(s.substr(i + 1, 2)).c_str(), nullptr, 16));
-            i += 2;
-        } else
-            out += c;
-    }
-    return out;
 }
 
 std::string trimmed(const std::string& s) {
@@ -458,8 +436,9 @@ private:
         const std::size_t tab = rest.find('\t');
         if (tab == std::string_view::npos)
             return bad("a printed text and value expected");
-        const std::string text = print_where_ + ": PRINT " + trimmed(unescape(rest.substr(0, tab))) +
-                                 " = " + unescape(rest.substr(tab + 1));
+        const std::string text = print_where_ + ": PRINT " +
+                                 trimmed(trace::unescape(rest.substr(0, tab))) + " = " +
+                                 trace::unescape(rest.substr(tab + 1));
         detail(text);
         if (Frame* c = current_case())
             c->result->output += text + "\n";
@@ -487,7 +466,7 @@ private:
         const ListingRecord* r = record(id, file, &where);
         if (!r)
             return false;
-        const std::string method = f.size() > 5 ? unescape(f[5]) : std::string();
+        const std::string method = f.size() > 5 ? trace::unescape(f[5]) : std::string();
         const char* kind = tag == "AI" ? "invariant" : tag == "AR" ? "precondition" : "postcondition";
         const std::string text = where + ": " + kind + " `" + strip_parentheses(r->text) + "'";
         ContractTally& t = contracts_[{file, id}];
