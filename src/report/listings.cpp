@@ -7,23 +7,14 @@
 #include <fstream>
 #include <string_view>
 
+#include "formats/hex.h"
+#include "formats/listing.h"
+
 namespace {
 
-bool hex_field(std::string_view s, unsigned long* value) {
-    if (s.empty() || s.back() != 'h')
-        return false;
-    s.remove_suffix(1);
-    if (s.empty() || s.size() > 16)
-        return false;
-    unsigned long v = 0;
-    for (char c : s) {
-        const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-        if (d < 0)
-            return false;
-        v = v * 16 + static_cast<unsigned long>(d);
-    }
-    *value = v;
-    return true;
+// Whether `line` is a record of that tag: the tag, then a blank.
+bool tagged(std::string_view line, std::string_view tag) {
+    return line.size() > tag.size() && line.substr(0, tag.size()) == tag && line[tag.size()] == ' ';
 }
 
 // "XX <id>h \"<text>\" line=<n> dad=<id>h[ stb=<id>h];" The text may hold quotes (labels
@@ -33,34 +24,59 @@ bool parse_record(std::string_view l, unsigned long* id, ListingRecord* r) {
         return false;
     r->tag = std::string(l.substr(0, 2));
     const std::size_t quote = l.find('"');
-    const std::size_t end = l.rfind("\" line=");
+    const std::size_t end = l.rfind(listing::OTS_LINE_FIELD);
     if (quote == std::string_view::npos || end == std::string_view::npos || end <= quote ||
-        !hex_field(l.substr(3, quote - 4), id))
+        !hex::parse_h(l.substr(3, quote - 4), id))
         return false;
     r->text = std::string(l.substr(quote + 1, end - quote - 1));
-    const std::string_view rest = l.substr(end + 7);
+    const std::string_view rest = l.substr(end + listing::OTS_LINE_FIELD.size());
     r->line = static_cast<unsigned>(std::strtoul(std::string(rest).c_str(), nullptr, 10));
-    const std::size_t dad = rest.find("dad=");
+    const std::size_t dad = rest.find(listing::OTS_PARENT_FIELD);
     if (dad == std::string_view::npos)
         return false;
-    std::string_view parent = rest.substr(dad + 4);
+    std::string_view parent = rest.substr(dad + listing::OTS_PARENT_FIELD.size());
     parent = parent.substr(0, parent.find_first_of(" ;"));
-    return hex_field(parent, &r->parent);
+    return hex::parse_h(parent, &r->parent);
+}
+
+// "<tag> <key>h ...": the key.
+bool key_of(std::string_view l, unsigned long* key) {
+    const std::size_t blank = l.find(' ', 3);
+    return blank != std::string_view::npos && hex::parse_h(l.substr(3, blank - 3), key);
 }
 
 void read_tsf_lines(const std::string& path, Listing* out) {
     std::ifstream f(path, std::ios::binary);
     unsigned line = 0;
     for (std::string l; std::getline(f, l);) {
-        if (l.rfind("LK ", 0) == 0) {
+        unsigned long key = 0;
+        if (tagged(l, listing::TSF_LINE))
             line = static_cast<unsigned>(std::strtoul(l.c_str() + 3, nullptr, 10));
-        } else if (l.rfind("MS ", 0) == 0 || l.rfind("TX ", 0) == 0) {
-            unsigned long key = 0;
-            const std::size_t blank = l.find(' ', 3);
-            if (blank != std::string::npos && hex_field(std::string_view(l).substr(3, blank - 3), &key))
-                out->lines[key] = line;
-        }
+        else if ((tagged(l, listing::TSF_MESSAGE) || tagged(l, listing::TSF_TEXT)) &&
+                 key_of(l, &key))
+            out->lines[key] = line;
     }
+}
+
+// OF "<dir>" "<file>" <mtime>h: the script's name.
+bool read_head(const std::string& l, Listing* out) {
+    const std::size_t second = l.find("\" \"");
+    const std::size_t close = l.rfind('"');
+    if (second == std::string::npos || close <= second + 3)
+        return false;
+    out->script = l.substr(second + 3, close - second - 3);
+    return true;
+}
+
+// CK <sum_a>h <sum_b>h
+bool read_checksum(std::string_view l, Listing* out) {
+    unsigned long a = 0, b = 0;
+    const std::size_t blank = l.find(' ', 3);
+    if (!key_of(l, &a) || !hex::parse_h(l.substr(blank + 1), &b))
+        return false;
+    out->sum_a = static_cast<unsigned>(a);
+    out->sum_b = static_cast<unsigned>(b);
+    return true;
 }
 
 }  // namespace
@@ -73,25 +89,16 @@ bool read_listing(const std::string& ots_path, Listing* out) {
     out->path = ots_path;
     bool has_head = false, has_sum = false;
     for (std::string l; std::getline(f, l);) {
-        if (l.rfind("OF \"", 0) == 0) {
-            // OF "<dir>" "<file>" <mtime>h
-            const std::size_t second = l.find("\" \"");
-            const std::size_t close = l.rfind('"');
-            if (second == std::string::npos || close <= second + 3)
+        if (tagged(l, listing::OTS_FILE) && l.size() > 3 && l[3] == '"') {
+            if (!read_head(l, out))
                 return false;
-            out->script = l.substr(second + 3, close - second - 3);
             has_head = true;
-        } else if (l.rfind("CK ", 0) == 0) {
-            unsigned long a = 0, b = 0;
-            const std::size_t blank = l.find(' ', 3);
-            if (blank == std::string::npos || !hex_field(std::string_view(l).substr(3, blank - 3), &a) ||
-                !hex_field(std::string_view(l).substr(blank + 1), &b))
+        } else if (tagged(l, listing::OTS_CHECKSUM)) {
+            if (!read_checksum(l, out))
                 return false;
-            out->sum_a = static_cast<unsigned>(a);
-            out->sum_b = static_cast<unsigned>(b);
             has_sum = true;
-        } else if (l.size() > 3 && l[2] == ' ' && l.rfind("VO ", 0) != 0 &&
-                   l.rfind("DP ", 0) != 0) {
+        } else if (l.size() > 3 && l[2] == ' ' && !tagged(l, listing::OTS_VERSION) &&
+                   !tagged(l, listing::OTS_DATE)) {
             unsigned long id = 0;
             ListingRecord r;
             if (parse_record(l, &id, &r))
@@ -101,7 +108,8 @@ bool read_listing(const std::string& ots_path, Listing* out) {
     if (!has_head || !has_sum)
         return false;
     std::string tsf = ots_path;
-    tsf.replace(tsf.size() - 4, 4, ".tsf");
+    tsf.replace(tsf.size() - listing::OTS_SUFFIX.size(), listing::OTS_SUFFIX.size(),
+                listing::TSF_SUFFIX);
     read_tsf_lines(tsf, out);
     return true;
 }
@@ -113,7 +121,9 @@ std::map<std::pair<unsigned, unsigned>, Listing> read_listings(const std::vector
         std::error_code ec;
         for (const auto& e : std::filesystem::directory_iterator(dir, ec)) {
             const std::string path = e.path().string();
-            if (path.size() < 4 || path.compare(path.size() - 4, 4, ".ots") != 0)
+            if (path.size() < listing::OTS_SUFFIX.size() ||
+                path.compare(path.size() - listing::OTS_SUFFIX.size(), std::string::npos,
+                             listing::OTS_SUFFIX) != 0)
                 continue;
             Listing l;
             if (!read_listing(path, &l)) {

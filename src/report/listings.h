@@ -1,6 +1,8 @@
 // report/listings.h: the listing files (.ots, .tsf) that vexprepro wrote for every
 // script, read back so that the ids of a dynamic file become named, located components.
-// A listing is known by the checksum pair it ends with, as the driver registers it.
+// A listing is known by the checksum pair it ends with, as the driver registers it. The
+// records are those of formats/listing.h. A file that is not a listing is left out with a
+// warning; whoever needs it refuses the run later.
 #pragma once
 #include <cstdint>
 #include <map>
