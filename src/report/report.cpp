@@ -1,57 +1,67 @@
 // report/report.cpp: the dynamic file is read line by line and turned into the report as
 // it goes: classes and suites are printed when entered, a TEST CASE when it ends (with
 // its failures, reactions and printed values), contracts and state paths at the end.
+// Each record goes to the handler its tag names in EVENTS, after its fields were counted.
 #include "report/report.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <deque>
 #include <fstream>
-#include <new>
 #include <map>
-#include <sstream>
+#include <new>
+#include <set>
 #include <string_view>
 #include <unordered_map>
 
+#include "formats/hex.h"
+#include "formats/keys.h"
+#include "formats/listing.h"
 #include "formats/trace.h"
+#include "report/junit.h"
+#include "report/lines.h"
 #include "report/listings.h"
 
 namespace {
 
-constexpr unsigned long MESSAGE_OFFSET = 1000000;
+using Fields = std::vector<std::string_view>;
 
-std::vector<std::string_view> fields_of(std::string_view line, std::size_t at_most) {
-    std::vector<std::string_view> out;
-    while (!line.empty() && out.size() + 1 < at_most) {
-        const std::size_t blank = line.find(' ');
-        out.push_back(line.substr(0, blank));
+// The fields of the rest of a record's line, split at blanks into at most `n`: the last
+// runs to the end of the line (a text there may hold blanks, or be empty).
+Fields split(std::string_view rest, int n) {
+    Fields out;
+    if (rest.empty())
+        return out;
+    while (static_cast<int>(out.size()) + 1 < n) {
+        const std::size_t blank = rest.find(' ');
         if (blank == std::string_view::npos)
-            return out;
-        line.remove_prefix(blank + 1);
+            break;
+        out.push_back(rest.substr(0, blank));
+        rest.remove_prefix(blank + 1);
     }
-    if (!line.empty())
-        out.push_back(line);
+    out.push_back(rest);
     return out;
 }
 
-bool hex(std::string_view s, unsigned long* v) {
-    if (s.empty() || s.size() > 16)
-        return false;
-    unsigned long r = 0;
-    for (char c : s) {
-        const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-        if (d < 0)
+// Fields [first, first + count) as hexadecimal numbers, into out[0 .. count).
+bool numbers(const Fields& f, std::size_t first, std::size_t count, unsigned long* out) {
+    for (std::size_t i = 0; i < count; ++i)
+        if (first + i >= f.size() || !hex::parse(f[first + i], &out[i]))
             return false;
-        r = r * 16 + static_cast<unsigned long>(d);
-    }
-    *v = r;
     return true;
+}
+
+bool ends_with(std::string_view s, std::string_view end) {
+    return s.size() >= end.size() && s.substr(s.size() - end.size()) == end;
+}
+
+bool decimal(std::string_view s) {
+    return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
 std::string trimmed(const std::string& s) {
     const std::size_t first = s.find_first_not_of(" \t\r\n");
-    return first == std::string::npos ? std::string() : s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
+    return first == std::string::npos ? std::string()
+                                      : s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
 }
 
 std::string strip_parentheses(const std::string& text) {
@@ -60,34 +70,18 @@ std::string strip_parentheses(const std::string& text) {
     return text;
 }
 
-std::string xml(std::string_view s) {
-    std::string out;
-    for (char c : s) {
-        switch (c) {
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '&': out += "&amp;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&apos;"; break;
-        default:
-            // Control bytes are not allowed in XML 1.0 at all.
-            if (static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\t' && c != '\r')
-                out += '?';
-            else
-                out += c;
-        }
-    }
-    return out;
+// `form` with its "%1" replaced by `text`.
+std::string fill(std::string_view form, const std::string& text) {
+    const std::size_t at = form.find("%1");
+    return std::string(form.substr(0, at)) + text + std::string(form.substr(at + 2));
 }
 
-struct CaseResult {
-    std::string name, classname, location;
-    std::vector<std::string> failures;
-    std::string output;  // printed values and comments
-};
+// What a frame of the execution stack is, as the report names it.
+constexpr const char *TEST_CLASS = "TEST CLASS", *TEST_SUITE = "TEST SUITE",
+                     *TEST_CASE = "TEST CASE", *PROC = "PROC", *STUB = "STUB";
 
 struct Frame {
-    std::string kind;  // "TEST CLASS" ...
+    std::string_view kind;  // TEST_CLASS ...
     std::string name;
     unsigned long id = 0;
     int file = 0;
@@ -105,54 +99,29 @@ struct ContractTally {
     long passed = 0, failed = 0, not_judged = 0;
 };
 
-// The dynamic file's lines, read in large blocks. A line longer than any event can be
-// is refused instead of being held whole: a garbled file may have no line break at all.
-class LineReader {
-public:
-    LineReader(std::istream& in, std::size_t max_line) : in_(in), max_line_(max_line) {}
+struct ObjectPath {
+    long number = 0;  // in the order objects were met, from 1
+    std::string path;
+};
 
-    // 1: a line in *line; 0: the end, *cut telling whether a last line without its
-    // break is in *line; -1: a line too long.
-    int next(std::string* line, bool* cut) {
-        *cut = false;
-        for (;;) {
-            const char* start = buffer_.data() + pos_;
-            const std::size_t pending = buffer_.size() - pos_;
-            if (const void* end = std::memchr(start + scanned_, '\n', pending - scanned_)) {
-                const auto length = static_cast<std::size_t>(static_cast<const char*>(end) - start);
-                line->assign(start, length);
-                pos_ += length + 1;
-                scanned_ = 0;
-                return 1;
-            }
-            scanned_ = pending;
-            if (pending > max_line_)
-                return -1;
-            if (at_end_) {
-                *cut = pending > 0;
-                line->assign(start, pending);
-                pos_ = buffer_.size();
-                scanned_ = 0;
-                return 0;
-            }
-            buffer_.erase(0, pos_);
-            pos_ = 0;
-            const std::size_t old = buffer_.size();
-            buffer_.resize(old + BLOCK_BYTES);
-            in_.read(&buffer_[old], static_cast<std::streamsize>(BLOCK_BYTES));
-            buffer_.resize(old + static_cast<std::size_t>(in_.gcount()));
-            at_end_ = !in_;
-        }
-    }
+// What a state record names: the object's path, and the state in the listing.
+struct StateEvent {
+    ObjectPath* object = nullptr;
+    const Listing* listing = nullptr;
+    const ListingRecord* state = nullptr;  // nullptr: no state yet
+    std::string name;
+};
 
-private:
-    static constexpr std::size_t BLOCK_BYTES = std::size_t{1} << 20;
-    std::istream& in_;
-    std::size_t max_line_;
-    std::string buffer_;
-    std::size_t pos_ = 0;      // start of the next line in buffer_
-    std::size_t scanned_ = 0;  // bytes after pos_ known to hold no line break
-    bool at_end_ = false;
+class Reporter;
+
+// One row per record of the dynamic file: its tag, the member that handles it, that
+// member's own text (the kind entered or left, the wording of a failure) and the problem
+// when its fields do not fit.
+struct EventRow {
+    trace::Tag tag;
+    bool (Reporter::*handle)(const EventRow&, const Fields&);
+    const char* what;
+    const char* expected;
 };
 
 class Reporter {
@@ -160,97 +129,165 @@ public:
     Reporter(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
 
     int run(const ReportOptions& o) {
-        std::ifstream in(o.trace, std::ios::binary);
-        if (!in) {
-            err_ << "vexreport: cannot read the dynamic file `" << o.trace << "'\n";
+        if (!read_run(o) || (!o.junit.empty() && !write_junit(o.junit, cases_, &problem_))) {
+            err_ << "vexreport: " << problem_ << "\n";
             return 2;
         }
-        std::vector<std::string> warnings;
-        listings_ = read_listings(o.dirs.empty() ? std::vector<std::string>{"."} : o.dirs, &warnings);
-        for (const std::string& w : warnings)
-            err_ << "vexreport: " << w << "\n";
-        LineReader lines(in, o.max_line_bytes);
-        std::string line;
-        bool cut = false;
-        const int head = lines.next(&line, &cut);
-        if (head < 0 || (head == 0 && !cut) || line != "VEXTRACE 1") {
-            err_ << "vexreport: `" << o.trace << "' is not a dynamic file of version 1\n";
-            return 2;
-        }
-        line_no_ = 1;
-        for (int got; (got = lines.next(&line, &cut)) != 0 || cut;) {
-            ++line_no_;
-            if (got < 0) {
-                err_ << "vexreport: " << o.trace << ":" << line_no_
-                     << ": a line longer than any event (the file is garbled)\n";
-                return 2;
-            }
-            if (got == 0) {  // a last line cut short by a crash
-                truncated_ = true;
-                break;
-            }
-            if (!event(line)) {
-                err_ << "vexreport: " << o.trace << ":" << line_no_ << ": " << problem_ << "\n";
-                return 2;
-            }
-        }
-        finish();
-        if (!o.junit.empty() && !write_junit(o.junit))
-            return 2;
         const bool failed = counts_.cases_failed || counts_.checks_failed || counts_.unexpected ||
                             counts_.contracts_failed || !ended_ || outside_failures_;
         return failed ? 1 : 0;
     }
 
 private:
+    static const EventRow EVENTS[];
+
     bool bad(const std::string& what) {
         problem_ = what;
         return false;
     }
 
-    // The listing of a registered file index; sets problem_ when there is none.
-    const Listing* listing(unsigned long index) {
-        auto it = file_listings_.find(index);
-        if (it != file_listings_.end())
-            return it->second;
-        problem_ = "file index " + std::to_string(index) + " was never registered";
-        return nullptr;
+    void read_listings_in(const std::vector<std::string>& dirs) {
+        std::vector<std::string> warnings;
+        listings_ = read_listings(dirs.empty() ? std::vector<std::string>{"."} : dirs, &warnings);
+        for (const std::string& w : warnings)
+            err_ << "vexreport: " << w << "\n";
     }
 
-    bool register_file(unsigned long index, unsigned long a, unsigned long b) {
-        auto it = listings_.find({static_cast<unsigned>(a), static_cast<unsigned>(b)});
+    bool read_run(const ReportOptions& o) {
+        std::ifstream in(o.trace, std::ios::binary);
+        if (!in)
+            return bad("cannot read the dynamic file `" + o.trace + "'");
+        read_listings_in(o.dirs);
+        LineReader lines(in, o.max_line_bytes);
+        std::string line;
+        const LineRead head = lines.next(&line);
+        char expected[32];
+        std::snprintf(expected, sizeof expected, "%s %x", trace::MAGIC,
+                      static_cast<unsigned>(trace::VERSION));
+        if ((head != LineRead::line && head != LineRead::cut_line) || line != expected)
+            return bad("`" + o.trace + "' is not a dynamic file of version " +
+                       std::to_string(trace::VERSION));
+        for (long line_no = 2;; ++line_no) {
+            const LineRead got = lines.next(&line);
+            const std::string place = o.trace + ":" + std::to_string(line_no) + ": ";
+            if (got == LineRead::too_long)
+                return bad(place + "a line longer than any event (the file is garbled)");
+            if (got == LineRead::cut_line)
+                truncated_ = true;  // a last line cut short by a crash
+            if (got != LineRead::line)
+                break;
+            if (!event(line))
+                return bad(place + problem_);
+        }
+        finish();
+        return true;
+    }
+
+    // The row of a tag; nullptr for a tag no writer writes.
+    static const EventRow* event_row(std::string_view tag);
+
+    bool event(std::string_view line) {
+        if (line.empty())
+            return true;
+        const std::size_t blank = line.find(' ');
+        const std::string_view tag = line.substr(0, blank);
+        const EventRow* row = event_row(tag);
+        if (!row)
+            return bad("unknown record `" + std::string(tag) + "'");
+        const int count = trace::split_fields(row->tag);
+        const Fields f = split(
+            blank == std::string_view::npos ? std::string_view() : line.substr(blank + 1), count);
+        if (static_cast<int>(f.size()) != count)
+            return bad(row->expected);
+        return (this->*row->handle)(*row, f);
+    }
+
+    // ---- Scripts and their listings ---------------------------------------------------
+
+    // INIT <ids> <messages> <texts>: the driver must key the listings as this reader does.
+    bool key_offsets(const EventRow& row, const Fields& f) {
+        unsigned long o[3];
+        if (!numbers(f, 0, 3, o))
+            return bad(row.expected);
+        if (o[0] != keys::ITEM_OFFSET || o[1] != keys::MESSAGE_OFFSET || o[2] != keys::TEXT_OFFSET)
+            return bad("the listing keys are offset otherwise than vexreport reads them: the "
+                       "driver was generated by another version");
+        return true;
+    }
+
+    // FILE <file> <sum_a> <sum_b>
+    bool register_file(const EventRow& row, const Fields& f) {
+        unsigned long v[3];
+        if (!numbers(f, 0, 3, v))
+            return bad(row.expected);
+        const unsigned long index = v[0];
+        auto it = listings_.find({static_cast<unsigned>(v[1]), static_cast<unsigned>(v[2])});
         if (it != listings_.end()) {
             file_listings_[index] = &it->second;
+            if (registered_.insert(&it->second).second)
+                in_order_.push_back(&it->second);
             return true;
         }
         // The listing of that script number with another pair is a stale one.
-        char number[16];
-        std::snprintf(number, sizeof number, "%02lu.ots", index + 1);
+        char number[32];
+        std::snprintf(number, sizeof number, "%02lu", index + 1);
+        const std::string suffix = number + std::string(listing::OTS_SUFFIX);
         for (const auto& [pair, l] : listings_)
-            if (l.path.size() >= std::strlen(number) &&
-                l.path.compare(l.path.size() - std::strlen(number), std::string::npos, number) == 0)
+            if (ends_with(l.path, suffix))
                 return bad("the listing `" + l.path + "' of `" + l.script +
                            "' does not belong to this run (its checksum pair differs): run "
                            "vexprepro and the driver again");
         char pair[64];
-        std::snprintf(pair, sizeof pair, "0x%lx 0x%lx", a, b);
+        std::snprintf(pair, sizeof pair, "0x%lx 0x%lx", v[1], v[2]);
         return bad("no listing of script file " + std::to_string(index + 1) +
                    " (checksum pair " + pair + ") in the listing directories");
     }
 
-    // "suite.otd:7" and the record of a component.
+    // The listing of a registered file index; nullptr after storing the problem.
+    const Listing* listing(unsigned long index) {
+        auto it = file_listings_.find(index);
+        if (it != file_listings_.end())
+            return it->second;
+        bad("file index " + std::to_string(index) + " was never registered");
+        return nullptr;
+    }
+
+    // The record of a component, and "suite.otd:7" in *where; nullptr after storing the
+    // problem.
     const ListingRecord* record(unsigned long id, unsigned long file, std::string* where) {
         const Listing* l = listing(file);
         if (!l)
             return nullptr;
         const ListingRecord* r = l->find(id);
         if (!r) {
-            problem_ = "id " + std::to_string(id) + " is not in the listing of `" + l->script + "'";
+            bad("id " + std::to_string(id) + " is not in the listing of `" + l->script + "'");
             return nullptr;
         }
         *where = l->script + ":" + std::to_string(r->line);
         return r;
     }
+
+    // The record named by the id and file index of fields 0 and 1.
+    const ListingRecord* event_record(const EventRow& row, const Fields& f, std::string* where) {
+        unsigned long v[2];
+        if (!numbers(f, 0, 2, v)) {
+            bad(row.expected);
+            return nullptr;
+        }
+        return record(v[0], v[1], where);
+    }
+
+    // The name of a component known by its id alone, from the listings this run
+    // registered (a listing of another run may hold the same id); "?" when none has it.
+    std::string name_of(unsigned long id) {
+        for (; named_ < in_order_.size(); ++named_)  // each listing once, when first needed
+            for (const auto& [key, r] : in_order_[named_]->records)
+                names_.emplace(key, &r);
+        const auto it = names_.find(id);
+        return it == names_.end() ? "?" : it->second->text;
+    }
+
+    // ---- The execution stack ----------------------------------------------------------
 
     std::string indent() const { return std::string(2 * stack_.size(), ' '); }
 
@@ -259,6 +296,13 @@ private:
             if (it->result)
                 return &*it;
         return nullptr;
+    }
+
+    unsigned long executing_id() const {
+        for (auto it = stack_.rbegin(); it != stack_.rend(); ++it)
+            if (it->kind == TEST_CASE || it->kind == PROC)
+                return it->id;
+        return stack_.empty() ? 0 : stack_.back().id;
     }
 
     // A failure belongs to the TEST CASE running; outside any it stands on its own line.
@@ -279,29 +323,27 @@ private:
             out_ << indent() << text << "\n";
     }
 
-    bool enter(const std::string& kind, const std::vector<std::string_view>& f) {
-        unsigned long id = 0, file = 0;
-        unsigned long caller = 0, caller_file = 0;
-        if (f.size() < 5 || !hex(f[1], &id) || !hex(f[2], &file) || !hex(f[3], &caller) ||
-            !hex(f[4], &caller_file))
-            return bad("an id and a file index expected, for the component and its caller");
+    // E? <id> <file> <caller id> <caller file>; `what` is the kind entered.
+    bool enter(const EventRow& row, const Fields& f) {
+        unsigned long v[4];
+        if (!numbers(f, 0, 4, v))
+            return bad(row.expected);
         std::string where;
-        const ListingRecord* r = record(id, file, &where);
+        const ListingRecord* r = record(v[0], v[1], &where);
         if (!r)
             return false;
-        Frame frame{kind, r->text, id, static_cast<int>(file), nullptr, {}};
-        if (kind == "TEST CASE") {
+        Frame frame{row.what, r->text, v[0], static_cast<int>(v[1]), nullptr, {}};
+        if (frame.kind == TEST_CASE) {
             std::string classname;
             for (const Frame& s : stack_)
-                if (s.kind == "TEST CLASS" || s.kind == "TEST SUITE")
+                if (s.kind == TEST_CLASS || s.kind == TEST_SUITE)
                     classname += (classname.empty() ? "" : ".") + s.name;
             cases_.push_back(CaseResult{r->text, classname, where, {}, {}});
             frame.result = &cases_.back();
             ++counts_.cases;
-        } else if (kind == "TEST CLASS" || kind == "TEST SUITE") {
-            out_ << indent() << kind << " " << r->text << " (" << where << ")\n";
+        } else if (frame.kind == TEST_CLASS || frame.kind == TEST_SUITE) {
+            out_ << indent() << frame.kind << " " << r->text << " (" << where << ")\n";
         }
-        frame.details.clear();
         stack_.push_back(std::move(frame));
         return true;
     }
@@ -313,67 +355,99 @@ private:
             out_ << indent() << "  " << d << "\n";
     }
 
-    bool leave(const std::string& kind) {
-        if (stack_.empty() || stack_.back().kind != kind)
-            return bad("the end of a " + kind + " that was not entered");
-        Frame f = std::move(stack_.back());
+    // X? <file> [<caller file>]; `what` is the kind left.
+    bool leave(const EventRow& row, const Fields& f) {
+        unsigned long v[2];
+        if (!numbers(f, 0, f.size(), v))
+            return bad(row.expected);
+        if (stack_.empty() || stack_.back().kind != row.what)
+            return bad("the end of a " + std::string(row.what) + " that was not entered");
+        Frame c = std::move(stack_.back());
         stack_.pop_back();
-        if (f.result) {
-            const bool failed = !f.result->failures.empty();
+        if (c.result) {
+            const bool failed = !c.result->failures.empty();
             counts_.cases_failed += failed ? 1 : 0;
-            print_case(f, failed ? "FAILED" : "PASSED");
+            print_case(c, failed ? "FAILED" : "PASSED");
         }
         return true;
     }
 
-    bool check(std::string_view tag, const std::vector<std::string_view>& f) {
-        unsigned long verdict = 0, id = 0, file = 0;
-        if (f.size() < 4 || !hex(f[1], &verdict) || !hex(f[2], &id) || !hex(f[3], &file))
-            return bad("a verdict, an id and a file index expected");
+    // ---- Verdicts ---------------------------------------------------------------------
+
+    // C? <verdict> <id> <file>; `what` words the failure (nullptr: REQUIRE or ENSURE, as
+    // the record says).
+    bool check(const EventRow& row, const Fields& f) {
+        unsigned long v[2];
+        if ((f[0] != trace::PASSED && f[0] != trace::FAILED) || !numbers(f, 1, 2, v))
+            return bad(row.expected);
         std::string where;
-        const ListingRecord* r = record(id, file, &where);
+        const ListingRecord* r = record(v[0], v[1], &where);
         if (!r)
             return false;
         ++counts_.checks;
         last_check_ = where;
-        if (verdict)
+        if (f[0] == trace::PASSED)
             return true;
         ++counts_.checks_failed;
-        std::string what;
-        if (tag == "CK")
-            what = "CHECK " + r->text + " failed";
-        else if (tag == "CP")
-            what = "CHECK PROPERTY " + r->text + " failed";
-        else if (tag == "CR")
-            what = (r->tag == "EN" ? "ENSURE " : "REQUIRE ") + r->text + " failed";
-        else if (tag == "CX")
-            what = "CHECK EXCEPTION " + r->text + ": not thrown";
-        else if (tag == "CS")
-            what = "CHECK STUB `" + r->text + "': the stub was not called";
-        else
-            what = "CHECK METHOD `" + r->text + "': the method was not executed";
-        fail(where + ": " + what);
+        const char* wording = row.what                    ? row.what
+                              : r->tag == listing::ENSURE ? "ENSURE %1 failed"
+                                                          : "REQUIRE %1 failed";
+        fail(where + ": " + fill(wording, r->text));
         return true;
     }
 
-    std::string name_of(unsigned long id) {
-        for (const auto& [pair, l] : listings_)
-            if (const ListingRecord* r = l.find(id))
-                return r->text;
-        return "?";
+    bool unexpected(const EventRow& row, const Fields& f) {
+        std::string where;
+        const ListingRecord* r = event_record(row, f, &where);
+        if (!r)
+            return false;
+        ++counts_.unexpected;
+        fail(where + ": unexpected exception in " + r->text);
+        return true;
     }
 
-    bool on_error(const std::vector<std::string_view>& f) {
-        unsigned long id = 0, file = 0;
-        if (f.size() < 3 || !hex(f[1], &id) || !hex(f[2], &file))
-            return bad("an id and a file index expected");
-        const Listing* l = listing(file);
+    // A? <verdict> <id> <file> <object> <method>; `what` is the kind of assertion.
+    bool contract(const EventRow& row, const Fields& f) {
+        unsigned long v[3];
+        if ((f[0] != trace::PASSED && f[0] != trace::FAILED && f[0] != trace::NOT_JUDGED) ||
+            !numbers(f, 1, 3, v))
+            return bad(row.expected);
+        std::string where;
+        const ListingRecord* r = record(v[0], v[1], &where);
+        if (!r)
+            return false;
+        const std::string method = trace::unescape(f[4]);
+        const std::string text = where + ": " + row.what + " `" + strip_parentheses(r->text) + "'";
+        ContractTally& t = contracts_[{v[1], v[0]}];
+        t.text = text;
+        ++counts_.contracts;
+        if (f[0] == trace::PASSED) {
+            ++t.passed;
+        } else if (f[0] == trace::NOT_JUDGED) {
+            ++t.not_judged;
+            detail(text + " not judged: " + method + " left by an exception");
+        } else {
+            ++t.failed;
+            ++counts_.contracts_failed;
+            fail(text + " violated in " + method);
+        }
+        return true;
+    }
+
+    // ---- Reactions, comments, printed values ------------------------------------------
+
+    // OE <on error id> <file>
+    bool on_error(const EventRow& row, const Fields& f) {
+        unsigned long v[2];
+        if (!numbers(f, 0, 2, v))
+            return bad(row.expected);
+        const Listing* l = listing(v[1]);
         if (!l)
             return false;
-        if (id == 0) {
+        if (v[0] == 0) {
             reaction_ = "ON ERROR (default)";
         } else {
-            auto it = l->lines.find(id + MESSAGE_OFFSET);
+            auto it = l->lines.find(v[0] + keys::MESSAGE_OFFSET);
             reaction_ = "ON ERROR at " + l->script + ":" +
                         (it == l->lines.end() ? std::string("?") : std::to_string(it->second));
         }
@@ -382,17 +456,11 @@ private:
         return true;
     }
 
-    unsigned long executing_id() const {
-        for (auto it = stack_.rbegin(); it != stack_.rend(); ++it)
-            if (it->kind == "TEST CASE" || it->kind == "PROC")
-                return it->id;
-        return stack_.empty() ? 0 : stack_.back().id;
-    }
-
-    bool error_end(const std::vector<std::string_view>& f) {
+    // OX <id>: where the reaction ends.
+    bool error_end(const EventRow& row, const Fields& f) {
         unsigned long id = 0;
-        if (f.size() < 2 || !hex(f[1], &id))
-            return bad("an id expected");
+        if (!numbers(f, 0, 1, &id))
+            return bad(row.expected);
         if (!reaction_open_)
             return true;
         reaction_open_ = false;
@@ -406,192 +474,129 @@ private:
         return true;
     }
 
-    // The record named by an event's id and file index (fields 1 and 2); nullptr after
-    // the reason is stored.
-    const ListingRecord* event_record(const std::vector<std::string_view>& f, std::string* where) {
-        unsigned long id = 0, file = 0;
-        if (f.size() < 3 || !hex(f[1], &id) || !hex(f[2], &file)) {
-            bad("an id and a file index expected");
-            return nullptr;
-        }
-        return record(id, file, where);
+    void output(const std::string& text) {
+        detail(text);
+        if (Frame* c = current_case())
+            c->result->output += text + "\n";
     }
 
-    bool unexpected(const std::vector<std::string_view>& f) {
+    bool comment(const EventRow& row, const Fields& f) {
         std::string where;
-        const ListingRecord* r = event_record(f, &where);
+        const ListingRecord* r = event_record(row, f, &where);
         if (!r)
             return false;
-        ++counts_.unexpected;
-        fail(where + ": unexpected exception in " + r->text);
+        output(where + ": COMMENT " + trimmed(r->text));
         return true;
     }
 
-    bool print(std::string_view tag, std::string_view rest, const std::vector<std::string_view>& f) {
-        if (tag == "PS") {
-            return event_record(f, &print_where_) != nullptr;
-        }
-        if (tag == "PE")
-            return true;
-        const std::size_t tab = rest.find('\t');
+    bool print_start(const EventRow& row, const Fields& f) {
+        return event_record(row, f, &print_where_) != nullptr;
+    }
+
+    // PV <text>TAB<value>
+    bool print_value(const EventRow& row, const Fields& f) {
+        const std::size_t tab = f[0].find('\t');
         if (tab == std::string_view::npos)
-            return bad("a printed text and value expected");
-        const std::string text = print_where_ + ": PRINT " +
-                                 trimmed(trace::unescape(rest.substr(0, tab))) + " = " +
-                                 trace::unescape(rest.substr(tab + 1));
-        detail(text);
-        if (Frame* c = current_case())
-            c->result->output += text + "\n";
+            return bad(row.expected);
+        output(print_where_ + ": PRINT " + trimmed(trace::unescape(f[0].substr(0, tab))) + " = " +
+               trace::unescape(f[0].substr(tab + 1)));
         return true;
     }
 
-    bool comment(const std::vector<std::string_view>& f) {
-        std::string where;
-        const ListingRecord* r = event_record(f, &where);
-        if (!r)
-            return false;
-        const std::string text = where + ": COMMENT " + trimmed(r->text);
-        detail(text);
-        if (Frame* c = current_case())
-            c->result->output += text + "\n";
-        return true;
-    }
+    bool nothing(const EventRow&, const Fields&) { return true; }
 
-    // "AI <verdict> <id> <file> <object> <method>"
-    bool contract(std::string_view tag, const std::vector<std::string_view>& f) {
-        unsigned long id = 0, file = 0;
-        if (f.size() < 5 || !hex(f[2], &id) || !hex(f[3], &file))
-            return bad("a verdict, an id, a file index and an object expected");
-        std::string where;
-        const ListingRecord* r = record(id, file, &where);
-        if (!r)
-            return false;
-        const std::string method = f.size() > 5 ? trace::unescape(f[5]) : std::string();
-        const char* kind = tag == "AI" ? "invariant" : tag == "AR" ? "precondition" : "postcondition";
-        const std::string text = where + ": " + kind + " `" + strip_parentheses(r->text) + "'";
-        ContractTally& t = contracts_[{file, id}];
-        t.text = text;
-        ++counts_.contracts;
-        if (f[1] == "1") {
-            ++t.passed;
-        } else if (f[1] == "n") {
-            ++t.not_judged;
-            detail(text + " not judged: " + method + " left by an exception");
-        } else {
-            ++t.failed;
-            ++counts_.contracts_failed;
-            fail(text + " violated in " + method);
-        }
-        return true;
-    }
+    // ---- UML states -------------------------------------------------------------------
 
-    // "SS <object> <state id> <file>": the state path of every object.
-    bool state(std::string_view tag, const std::vector<std::string_view>& f) {
-        unsigned long object = 0, id = 0, file = 0;
-        if (f.size() < 4 || !hex(f[1], &object) || !hex(f[2], &id) || !hex(f[3], &file))
-            return bad("an object, an id and a file index expected");
-        const Listing* l = listing(file);
-        if (!l)
+    // S? <object> <state id> <file>. Objects live in one TEST CASE mostly, and a later one
+    // may reuse the address: an object is known by its address and its TEST CASE.
+    bool state_event(const EventRow& row, const Fields& f, StateEvent* e) {
+        unsigned long v[3];
+        if (!numbers(f, 0, 3, v))
+            return bad(row.expected);
+        e->listing = listing(v[2]);
+        if (!e->listing)
             return false;
-        const ListingRecord* r = l->find(id);
-        const std::string name = r ? r->text : "(no state yet)";
-        // Objects live in one TEST CASE mostly, and a later one may reuse the address.
-        auto [it, first] = objects_.try_emplace(std::make_pair(object, cases_.size()));
+        e->state = e->listing->find(v[1]);
+        e->name = e->state ? e->state->text : "(no state yet)";
+        auto [it, first] = objects_.try_emplace(std::make_pair(v[0], cases_.size()));
         if (first)
             it->second.number = static_cast<long>(objects_.size());
-        ObjectPath& o = it->second;
-        if (tag == "SS") {
-            o.path += (o.path.empty() ? "" : " -> ") + name;
-            return true;
-        }
-        if (tag == "ST")
-            return true;
-        const std::string where = l->script + ":" + (r ? std::to_string(r->line) : std::string("?"));
-        ++counts_.contracts_failed;
-        o.path += (o.path.empty() ? "" : " -> ") + std::string(tag == "SI" ? "(illegal)" : "(ambiguous)");
-        fail(where + ": " + (tag == "SI" ? "illegal transition" : "multiple transitions") +
-             " from " + name + " of object " + std::to_string(o.number));
+        e->object = &it->second;
         return true;
     }
 
-    bool event(const std::string& line) {
-        const std::vector<std::string_view> f = fields_of(line, 6);
-        if (f.empty())
-            return true;
-        const std::string_view tag = f[0];
-        unsigned long a = 0, b = 0, c = 0;
-        if (tag == "INIT")
-            return true;
-        if (tag == "FILE")
-            return f.size() >= 4 && hex(f[1], &a) && hex(f[2], &b) && hex(f[3], &c)
-                       ? register_file(a, b, c)
-                       : bad("a file index and a checksum pair expected");
-        if (tag == "EC" || tag == "ES" || tag == "ET" || tag == "EP" || tag == "EB") {
-            const char* kind = tag == "EC"   ? "TEST CLASS"
-                               : tag == "ES" ? "TEST SUITE"
-                               : tag == "ET" ? "TEST CASE"
-                               : tag == "EP" ? "PROC"
-                                             : "STUB";
-            return enter(kind, f);
-        }
-        if (tag == "XC" || tag == "XS" || tag == "XT" || tag == "XP" || tag == "XB")
-            return leave(tag == "XC"   ? "TEST CLASS"
-                         : tag == "XS" ? "TEST SUITE"
-                         : tag == "XT" ? "TEST CASE"
-                         : tag == "XP" ? "PROC"
-                                       : "STUB");
-        if (tag.size() == 2 && tag[0] == 'C' && std::string_view("KPRXSM").find(tag[1]) != std::string_view::npos)
-            return check(tag, f);
-        if (tag == "CO")
-            return comment(f);
-        if (tag == "OE")
-            return on_error(f);
-        if (tag == "OX")
-            return error_end(f);
-        if (tag == "UX")
-            return unexpected(f);
-        if (tag == "PS" || tag == "PV" || tag == "PE")
-            return print(tag, line.size() > 3 ? std::string_view(line).substr(3) : std::string_view(), f);
-        if (tag == "AI" || tag == "AR" || tag == "AE")
-            return contract(tag, f);
-        if (tag == "SS" || tag == "ST" || tag == "SI" || tag == "SM")
-            return state(tag, f);
-        if (tag == "CRASH") {
-            stop_ = "the driver crashed (signal " + (f.size() > 1 ? std::string(f[1]) : "?") + ")";
-            return true;
-        }
-        if (tag == "EXITCALL") {
-            stop_ = "exit() was called";
-            return true;
-        }
-        if (tag == "END") {
-            ended_ = true;
-            return true;
-        }
-        return bad("unknown record `" + std::string(tag) + "'");
+    bool state(const EventRow& row, const Fields& f) {
+        StateEvent e;
+        if (!state_event(row, f, &e))
+            return false;
+        e.object->path += (e.object->path.empty() ? "" : " -> ") + e.name;
+        return true;
+    }
+
+    bool transition(const EventRow& row, const Fields& f) {
+        StateEvent e;
+        return state_event(row, f, &e);  // the states before and after tell the path
+    }
+
+    // SI and SM: `what` names the fault, `mark` stands for it in the path.
+    bool state_fault(const EventRow& row, const Fields& f, const char* mark) {
+        StateEvent e;
+        if (!state_event(row, f, &e))
+            return false;
+        const std::string where =
+            e.listing->script + ":" + (e.state ? std::to_string(e.state->line) : std::string("?"));
+        ++counts_.contracts_failed;
+        e.object->path += (e.object->path.empty() ? "" : " -> ") + std::string(mark);
+        fail(where + ": " + row.what + " from " + e.name + " of object " +
+             std::to_string(e.object->number));
+        return true;
+    }
+    bool illegal(const EventRow& row, const Fields& f) { return state_fault(row, f, "(illegal)"); }
+    bool ambiguous(const EventRow& row, const Fields& f) {
+        return state_fault(row, f, "(ambiguous)");
+    }
+
+    // ---- The end of the run -----------------------------------------------------------
+
+    bool crash(const EventRow& row, const Fields& f) {
+        if (!decimal(f[0]))
+            return bad(row.expected);
+        stop_ = "the driver crashed (signal " + std::string(f[0]) + ")";
+        return true;
+    }
+
+    bool exit_call(const EventRow&, const Fields&) {
+        stop_ = "exit() was called";
+        return true;
+    }
+
+    bool end(const EventRow& row, const Fields& f) {
+        unsigned long status = 0;
+        if (!numbers(f, 0, 1, &status))
+            return bad(row.expected);
+        ended_ = true;
+        return true;
     }
 
     // A run that stopped inside a TEST CASE: it failed there, after the last check seen.
-    void finish() {
-        if (!ended_) {
-            const std::string why = !stop_.empty() ? stop_
-                                    : truncated_   ? "the dynamic file ends in the middle of a line"
-                                                   : "the dynamic file ends before the run did";
-            while (!stack_.empty()) {
-                Frame f = std::move(stack_.back());
-                stack_.pop_back();
-                if (!f.result)
-                    continue;
-                const std::string text =
-                    "the run stopped here: " + why +
-                    (last_check_.empty() ? "" : "; the last check reached was at " + last_check_);
-                f.result->failures.push_back(text);
-                f.details.push_back(text);
-                ++counts_.cases_failed;
-                print_case(f, "INTERRUPTED");
-            }
-            out_ << "The run did not finish: " << why << ".\n";
+    void interrupt(const std::string& why) {
+        while (!stack_.empty()) {
+            Frame f = std::move(stack_.back());
+            stack_.pop_back();
+            if (!f.result)
+                continue;
+            const std::string text =
+                "the run stopped here: " + why +
+                (last_check_.empty() ? "" : "; the last check reached was at " + last_check_);
+            f.result->failures.push_back(text);
+            f.details.push_back(text);
+            ++counts_.cases_failed;
+            print_case(f, "INTERRUPTED");
         }
+        out_ << "The run did not finish: " << why << ".\n";
+    }
+
+    void print_contracts_and_states() {
         if (!contracts_.empty()) {
             out_ << "Contracts:\n";
             for (const auto& [key, t] : contracts_)
@@ -607,69 +612,101 @@ private:
             for (const auto& [number, path] : ordered)
                 out_ << "  object " << number << ": " << path << "\n";
         }
-        out_ << counts_.cases << " test case" << (counts_.cases == 1 ? "" : "s") << ": "
-             << counts_.cases - counts_.cases_failed << " passed, " << counts_.cases_failed
-             << " failed; " << counts_.checks << " check" << (counts_.checks == 1 ? "" : "s")
-             << ": " << counts_.checks - counts_.checks_failed << " passed, "
-             << counts_.checks_failed << " failed; " << counts_.unexpected
-             << " unexpected exception" << (counts_.unexpected == 1 ? "" : "s");
-        if (counts_.contracts || counts_.contracts_failed)
-            out_ << "; contract failures: " << counts_.contracts_failed;
+    }
+
+    void finish() {
+        if (!ended_)
+            interrupt(!stop_.empty() ? stop_
+                      : truncated_   ? "the dynamic file ends in the middle of a line"
+                                     : "the dynamic file ends before the run did");
+        print_contracts_and_states();
+        const Counts& n = counts_;
+        out_ << n.cases << " test case" << (n.cases == 1 ? "" : "s") << ": "
+             << n.cases - n.cases_failed << " passed, " << n.cases_failed << " failed; "
+             << n.checks << " check" << (n.checks == 1 ? "" : "s") << ": "
+             << n.checks - n.checks_failed << " passed, " << n.checks_failed << " failed; "
+             << n.unexpected << " unexpected exception" << (n.unexpected == 1 ? "" : "s");
+        if (n.contracts || n.contracts_failed)
+            out_ << "; contract failures: " << n.contracts_failed;
         out_ << "\n";
     }
 
-    bool write_junit(const std::string& path) {
-        std::ofstream x(path, std::ios::binary | std::ios::trunc);
-        long failures = 0;
-        for (const CaseResult& c : cases_)
-            failures += c.failures.empty() ? 0 : 1;
-        x << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-          << "<testsuites name=\"vexreport\" tests=\"" << cases_.size() << "\" failures=\""
-          << failures << "\" errors=\"0\">\n"
-          << "  <testsuite name=\"vexreport\" tests=\"" << cases_.size() << "\" failures=\""
-          << failures << "\" errors=\"0\" skipped=\"0\" time=\"0\">\n";
-        for (const CaseResult& c : cases_) {
-            x << "    <testcase name=\"" << xml(c.name) << "\" classname=\""
-              << xml(c.classname.empty() ? "(top level)" : c.classname) << "\" time=\"0\">\n";
-            if (!c.failures.empty()) {
-                std::string all;
-                for (const std::string& f : c.failures)
-                    all += f + "\n";
-                x << "      <failure message=\"" << xml(c.failures.front()) << "\" type=\"check\">"
-                  << xml(all) << "</failure>\n";
-            }
-            if (!c.output.empty())
-                x << "      <system-out>" << xml(c.output) << "</system-out>\n";
-            x << "    </testcase>\n";
-        }
-        x << "  </testsuite>\n</testsuites>\n";
-        x.close();
-        if (!x) {
-            err_ << "vexreport: cannot write `" << path << "'\n";
-            return false;
-        }
-        return true;
-    }
-
-    struct ObjectPath {
-        long number = 0;
-        std::string path;
-    };
-
     std::ostream& out_;
     std::ostream& err_;
-    std::map<std::pair<unsigned, unsigned>, Listing> listings_;
-    std::unordered_map<unsigned long, const Listing*> file_listings_;
+    std::string problem_;  // why the step that returned false failed
+    std::map<std::pair<unsigned, unsigned>, Listing> listings_;  // every one in the directories
+    std::unordered_map<unsigned long, const Listing*> file_listings_;  // registered, by index
+    std::set<const Listing*> registered_;
+    std::vector<const Listing*> in_order_;  // registered_, in the order of registration
+    std::size_t named_ = 0;                 // how many of in_order_ are in names_
+    std::unordered_map<unsigned long, const ListingRecord*> names_;  // the first registered
     std::vector<Frame> stack_;
     std::deque<CaseResult> cases_;  // stable addresses
     Counts counts_;
     std::map<std::pair<unsigned long, unsigned long>, ContractTally> contracts_;
     std::map<std::pair<unsigned long, std::size_t>, ObjectPath> objects_;
-    std::string problem_, reaction_, print_where_, last_check_, stop_;
+    std::string reaction_, print_where_, last_check_, stop_;
     unsigned long reaction_owner_ = 0;
     bool reaction_open_ = false, ended_ = false, truncated_ = false, outside_failures_ = false;
-    long line_no_ = 0;
 };
+
+constexpr const char* ENTERED = "an id and a file index expected, for the component and its caller";
+constexpr const char* JUDGED = "a verdict (1 or 0), an id and a file index expected";
+constexpr const char* NAMED = "an id and a file index expected";
+constexpr const char* CONTRACT =
+    "a verdict (1, 0 or n), an id, a file index, an object and a method expected";
+constexpr const char* STATE = "an object, an id and a file index expected";
+
+const EventRow Reporter::EVENTS[] = {
+    {trace::INIT, &Reporter::key_offsets, nullptr, "three key offsets expected"},
+    {trace::SOURCE_FILE, &Reporter::register_file, nullptr,
+     "a file index and a checksum pair expected"},
+    {trace::ENTER_CLASS, &Reporter::enter, TEST_CLASS, ENTERED},
+    {trace::ENTER_SUITE, &Reporter::enter, TEST_SUITE, ENTERED},
+    {trace::ENTER_CASE, &Reporter::enter, TEST_CASE, ENTERED},
+    {trace::ENTER_PROC, &Reporter::enter, PROC, ENTERED},
+    {trace::ENTER_STUB, &Reporter::enter, STUB, ENTERED},
+    {trace::EXIT_CLASS, &Reporter::leave, TEST_CLASS, "two file indexes expected"},
+    {trace::EXIT_SUITE, &Reporter::leave, TEST_SUITE, "two file indexes expected"},
+    {trace::EXIT_CASE, &Reporter::leave, TEST_CASE, "two file indexes expected"},
+    {trace::EXIT_PROC, &Reporter::leave, PROC, "a file index expected"},
+    {trace::EXIT_STUB, &Reporter::leave, STUB, "a file index expected"},
+    {trace::CHECK, &Reporter::check, "CHECK %1 failed", JUDGED},
+    {trace::CHECK_PROPERTY, &Reporter::check, "CHECK PROPERTY %1 failed", JUDGED},
+    {trace::CHECK_CONDITION, &Reporter::check, nullptr, JUDGED},
+    {trace::CHECK_EXCEPTION, &Reporter::check, "CHECK EXCEPTION %1: not thrown", JUDGED},
+    {trace::CHECK_STUB, &Reporter::check, "CHECK STUB `%1': the stub was not called", JUDGED},
+    {trace::CHECK_METHOD, &Reporter::check, "CHECK METHOD `%1': the method was not executed",
+     JUDGED},
+    {trace::ENTER_ERROR, &Reporter::on_error, nullptr, NAMED},
+    {trace::EXIT_ERROR, &Reporter::error_end, nullptr, "an id expected"},
+    {trace::UNEXPECTED, &Reporter::unexpected, nullptr, NAMED},
+    {trace::COMMENT, &Reporter::comment, nullptr, NAMED},
+    {trace::PRINT_START, &Reporter::print_start, nullptr, NAMED},
+    {trace::PRINT_VALUE, &Reporter::print_value, nullptr, "a printed text and value expected"},
+    {trace::PRINT_END, &Reporter::nothing, nullptr, "nothing expected after `PE'"},
+    {trace::INVARIANT, &Reporter::contract, "invariant", CONTRACT},
+    {trace::PRECONDITION, &Reporter::contract, "precondition", CONTRACT},
+    {trace::POSTCONDITION, &Reporter::contract, "postcondition", CONTRACT},
+    {trace::STATE, &Reporter::state, nullptr, STATE},
+    {trace::TRANSITION, &Reporter::transition, nullptr, STATE},
+    {trace::ILLEGAL_TRANSITION, &Reporter::illegal, "illegal transition", STATE},
+    {trace::MULTIPLE_TRANSITIONS, &Reporter::ambiguous, "multiple transitions", STATE},
+    {trace::CRASH, &Reporter::crash, nullptr, "a signal number expected"},
+    {trace::EXIT_CALL, &Reporter::exit_call, nullptr, "nothing expected after `EXITCALL'"},
+    {trace::END, &Reporter::end, nullptr, "an exit status expected"},
+};
+
+const EventRow* Reporter::event_row(std::string_view tag) {
+    static const std::unordered_map<std::string_view, const EventRow*> by_tag = [] {
+        std::unordered_map<std::string_view, const EventRow*> rows;
+        for (const EventRow& row : EVENTS)
+            rows.emplace(row.tag.name, &row);
+        return rows;
+    }();
+    const auto it = by_tag.find(tag);
+    return it == by_tag.end() ? nullptr : it->second;
+}
 
 }  // namespace
 

@@ -1,8 +1,13 @@
 // report/report.h: vexreport's work: one pass over a dynamic file, with the listings of
 // its scripts, gives the human report (the tree of executions with their verdicts, every
 // failure at its script line, reactions, printed values, contracts, a count line) and,
-// when asked, JUnit XML. Unusable input (no dynamic file, a missing or stale listing) is
-// a message on `err` and status 2.
+// when asked, JUnit XML.
+// How it fails: every step that can fail (a record it cannot read, a listing that does
+// not belong to the run, a file it cannot read or write) returns false after storing its
+// one reason; write_report prints that reason once, "vexreport: <place>: <reason>", and
+// returns 2. Nothing is counted as a failure of the run then, and a run that cannot be
+// read gets no JUnit file. Listing files that cannot be read are left out with a
+// warning, and the run goes on: a record that needs them is refused later.
 #pragma once
 #include <ostream>
 #include <cstddef>

@@ -1,6 +1,7 @@
 // tests/report/report_test.cpp: vexreport on dynamic files that are empty, garbled, cut
-// short or of another run: a clear message and status 2 for what it cannot use, an
-// interrupted run reported as such.
+// short or of another run: a clear message and status 2 for what it cannot use, with no
+// report and no JUnit file; an interrupted run reported as such; names only from the
+// listings of the run.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -12,10 +13,11 @@
 
 namespace {
 
-// The listings of a one-case script, and a dynamic file to go with them.
+// The listings of a one-case script (TL 2h A, TC 3h T, CH 4h), and a dynamic file to go
+// with them.
 struct ListedRun {
     TempDir dir;
-    std::string pair;  // "<sum_a> <sum_b>" as the FILE record writes it
+    std::string head;  // the first lines of the dynamic file, registering the script as 0
     ListedRun() {
         dir.write("suite.otd", "TEST CLASS A { TEST CASE T { CHECK (1); } RUN { T; } }\nRUN { A; }\n");
         const ProcessResult r = run_vexprepro(
@@ -23,9 +25,9 @@ struct ListedRun {
         EXPECT_EQ(r.status, 0) << r.err;
         Listing l;
         EXPECT_TRUE(read_listing(dir.path + "/suite.otd01.ots", &l));
-        char text[32];
-        std::snprintf(text, sizeof text, "%x %x", l.sum_a, l.sum_b);
-        pair = text;
+        char text[64];
+        std::snprintf(text, sizeof text, "FILE 0 %x %x\n", l.sum_a, l.sum_b);
+        head = std::string("VEXTRACE 1\nINIT 0 f4240 1e8480\n") + text;
     }
     // The report's status, standard output and error for a dynamic file of this text.
     int report(const std::string& trace, std::string* out, std::string* err,
@@ -38,36 +40,75 @@ struct ListedRun {
         *err = e.str();
         return status;
     }
+    // The program run in the directory with these arguments.
+    ProcessResult program(const std::string& args) const {
+        const ShellOutput o = shell(
+            "(cd '" + dir.path + "' && " VEX_REPORT_BINARY " " + args + " 2>err.txt)", false);
+        return ProcessResult{o.status, dir.read("err.txt"), o.text};
+    }
+    // The program on a dynamic file of this text, asked for JUnit XML too.
+    ProcessResult run_program(const std::string& trace) const {
+        dir.write("t.tdf", trace);
+        return program("--junit results.xml t.tdf");
+    }
 };
 
 }  // namespace
 
-TEST(Report, UnusableDynamicFilesAreRefusedWithTheirReason) {
+TEST(Report, UnusableDynamicFilesAreRefusedWithTheirReasonAndNothingWritten) {
     ListedRun r;
-    const std::string head = "VEXTRACE 1\nINIT 0 f4240 1e8480\nFILE 0 " + r.pair + "\n";
+    const std::string& head = r.head;
+    const std::string ots = "./suite.otd01.ots";
     struct Case {
-        std::string trace, error;
+        std::string trace, error;  // error: after "vexreport: "
     };
     const Case cases[] = {
-        {"", "is not a dynamic file of version 1"},
-        {"\x7f" "ELF\x01\x02 binary", "is not a dynamic file of version 1"},
-        {"VEXTRACE 2\n", "is not a dynamic file of version 1"},
+        {"", "`t.tdf' is not a dynamic file of version 1"},
+        {"\x7f" "ELF\x01\x02 binary", "`t.tdf' is not a dynamic file of version 1"},
+        {"VEXTRACE 2\n", "`t.tdf' is not a dynamic file of version 1"},
         {head + "ZZ 1 2\n", "t.tdf:4: unknown record `ZZ'"},
-        {head + "ET 3 0\n", "t.tdf:4: an id and a file index expected, for the component"},
+        {head + "ET 3 0\n",
+         "t.tdf:4: an id and a file index expected, for the component and its caller"},
         {head + "ET 99 0 6 0\n", "t.tdf:4: id 153 is not in the listing of `suite.otd'"},
         {head + "ET 3 5 6 0\n", "t.tdf:4: file index 5 was never registered"},
-        {"VEXTRACE 1\nFILE 0 1 2\n", "the listing `" + r.dir.path + "/suite.otd01.ots' of "
-                                     "`suite.otd' does not belong to this run"},
+        {"VEXTRACE 1\nFILE 0 1 2\n", "t.tdf:2: the listing `" + ots + "' of `suite.otd' does "
+                                     "not belong to this run (its checksum pair differs): run "
+                                     "vexprepro and the driver again"},
         {"VEXTRACE 1\nFILE 1 1 2\n", "t.tdf:2: no listing of script file 2 (checksum pair "
                                      "0x1 0x2) in the listing directories"},
+        // Garbled verdicts are refused, never counted as failures or passes.
+        {head + "CK 7 4 0\n", "t.tdf:4: a verdict (1 or 0), an id and a file index expected"},
+        {head + "CK x 4 0\n", "t.tdf:4: a verdict (1 or 0), an id and a file index expected"},
+        {head + "CK 1 4 0 9\n", "t.tdf:4: a verdict (1 or 0), an id and a file index expected"},
+        {head + "AI 7 4 0 0 f()\n", "t.tdf:4: a verdict (1, 0 or n), an id, a file index, an "
+                                    "object and a method expected"},
+        {head + "XT\n", "t.tdf:4: two file indexes expected"},
+        {head + "XT 0 0\n", "t.tdf:4: the end of a TEST CASE that was not entered"},
+        {head + "PV no tab\n", "t.tdf:4: a printed text and value expected"},
+        {head + "SS 10 3 z\n", "t.tdf:4: an object, an id and a file index expected"},
+        {head + "CRASH 1x\n", "t.tdf:4: a signal number expected"},
+        {head + "END\n", "t.tdf:4: an exit status expected"},
+        {head + "PE 1\n", "t.tdf:4: nothing expected after `PE'"},
+        {"VEXTRACE 1\nINIT 0 f4240 0\n", "t.tdf:2: the listing keys are offset otherwise than "
+                                         "vexreport reads them: the driver was generated by "
+                                         "another version"},
     };
     for (const Case& c : cases) {
-        std::string out, err;
-        EXPECT_EQ(r.report(c.trace, &out, &err), 2) << c.trace;
-        EXPECT_NE(err.find(c.error), std::string::npos) << err;
+        const ProcessResult p = r.run_program(c.trace);
+        EXPECT_EQ(p.status, 2) << c.trace;
+        EXPECT_EQ(p.err, "vexreport: " + c.error + "\n") << c.trace;
+        EXPECT_EQ(p.out, "") << c.trace;
+        EXPECT_FALSE(r.dir.exists("results.xml")) << c.trace;
     }
-    // A garbled file without line breaks is refused without being held whole, and the
-    // blocks it is read in may end anywhere in a line.
+    const ProcessResult none = r.program("none.tdf");
+    EXPECT_EQ(none.status, 2);
+    EXPECT_EQ(none.err, "vexreport: cannot read the dynamic file `none.tdf'\n");
+}
+
+// A garbled file without line breaks is refused without being held whole, and the blocks
+// it is read in may end anywhere in a line.
+TEST(Report, LongLinesAreRefusedAndManyShortOnesRead) {
+    ListedRun r;
     std::string out, err;
     EXPECT_EQ(r.report("VEXTRACE 1\n" + std::string(5000, 'x'), &out, &err, 4096), 2);
     EXPECT_EQ(err, "vexreport: " + r.dir.path + "/t.tdf:2: a line longer than any event (the "
@@ -75,18 +116,13 @@ TEST(Report, UnusableDynamicFilesAreRefusedWithTheirReason) {
     std::string events;
     for (int i = 0; i < 200000; ++i)
         events += "PS 3 0\n";
-    EXPECT_EQ(r.report(head + events, &out, &err), 1) << err;
-    std::ostringstream o, e;
-    EXPECT_EQ(write_report(ReportOptions{r.dir.path + "/none.tdf", {}, ""}, o, e), 2);
-    EXPECT_EQ(e.str(), "vexreport: cannot read the dynamic file `" + r.dir.path + "/none.tdf'\n");
+    EXPECT_EQ(r.report(r.head + events, &out, &err), 1) << err;
 }
 
 TEST(Report, ARunCutShortReportsTheInterruptedCaseAndTheLastCheck) {
     ListedRun r;
     std::string out, err;
-    EXPECT_EQ(r.report("VEXTRACE 1\nFILE 0 " + r.pair + "\nEC 2 0 8 0\nET 3 0 6 0\nCK 1 4 0\nCK 0 4",
-                       &out, &err),
-              1);
+    EXPECT_EQ(r.report(r.head + "EC 2 0 8 0\nET 3 0 6 0\nCK 1 4 0\nCK 0 4", &out, &err), 1);
     EXPECT_EQ(err, "");
     EXPECT_EQ(out,
               "TEST CLASS A (suite.otd:1)\n"
@@ -96,4 +132,22 @@ TEST(Report, ARunCutShortReportsTheInterruptedCaseAndTheLastCheck) {
               "The run did not finish: the dynamic file ends in the middle of a line.\n"
               "1 test case: 0 passed, 1 failed; 1 check: 1 passed, 0 failed; 0 unexpected "
               "exceptions\n");
+}
+
+// A reaction that bypasses the rest names where the run goes on; a listing in the
+// directory that the run never registered is not asked, though it holds the id.
+TEST(Report, NamesComeOnlyFromTheListingsOfTheRun) {
+    ListedRun r;
+    r.dir.write("old.otd02.ots", "OF \"/elsewhere/\" \"old.otd\" 0h\n"
+                                 "TL 63h \"Stale\" line=1 dad=1h;\n"
+                                 "CK 5h 6h\n");
+    const ProcessResult p = r.run_program(r.head + "EC 2 0 8 0\nOE 0 0\nOX 63\nOE 0 0\nOX 2\n"
+                                                   "XC 0 0\nEND 0\n");
+    EXPECT_EQ(p.err, "");
+    EXPECT_EQ(p.out, "TEST CLASS A (suite.otd:1)\n"
+                     "  ON ERROR (default): the rest was bypassed, the run goes on in ?\n"
+                     "  ON ERROR (default): the rest was bypassed, the run goes on in A\n"
+                     "0 test cases: 0 passed, 0 failed; 0 checks: 0 passed, 0 failed; 0 "
+                     "unexpected exceptions\n");
+    EXPECT_EQ(p.status, 0);
 }
