@@ -11,6 +11,7 @@
 #include <sstream>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "instr/oti.h"
 #include "report/listings.h"
@@ -63,7 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     switch (data[0] & 3) {
     case 0: {
         Instrumentation in;
-        read_instrumentation("fuzz.oti", rest, &in);
+        std::vector<std::string> errors;
+        read_instrumentation("fuzz.oti", rest, &in, errors);
         break;
     }
     case 1: report(SCRIPT_OTS, header + rest); break;

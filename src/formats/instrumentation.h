@@ -1,9 +1,11 @@
 // formats/instrumentation.h: the sections of the instrumentation file (-OTI) that
 // vexprepro writes and vexinstr reads. A section starts with its marker line, a
 // three-letter name between two '@', then one blank (two for STB and WRP) and a line
-// break; its lines run to the next marker. Header only.
+// break; its lines run to the next marker. Header only; nothing here fails.
 #pragma once
 #include <string_view>
+
+#include "formats/hex.h"
 
 namespace oti {
 
@@ -29,10 +31,28 @@ constexpr Marker STATE_CHECK{"SCK", "@SCK@ \n"};      // the state-check switch
 constexpr Marker METHOD{"MTH", "@MTH@ \n"};           // a CHECK METHOD's signature
 constexpr Marker COUNTER{"CHK", "@CHK@ \n"};          // the counter it increments
 
-// An assertion section's statement ends with "0x<id>, <file>);": the id it reports is the
-// last hexadecimal literal before the last ", " of the statement.
+// An assertion section (INV, and PRE and POS of a WRP) holds one statement of this form:
+//   <call>( (<expression>) , 0x<id>, <file macro>);
+// and a blank line; without -NODLINE a line break, a #line directive and a line break
+// come before the expression and a line break after it:
+//   _vxk_assert_invariant( (
+//   #line 3 "/home/me/shapes.otc"
+//   size >= 0
+//   ) , 0x10, _VXK_CLASS_FILE_CLS);
+// vexinstr weaves the statement as it is and needs only the id it reports, for the
+// "not judged" call of an ENSURE: the last hexadecimal literal before the last ", ".
 constexpr std::string_view ASSERTION_ID_PREFIX = "0x";
 constexpr std::string_view ASSERTION_ID_END = ", ";
+
+// The id an assertion statement reports; false when the statement has none.
+inline bool assertion_id(std::string_view statement, unsigned long* id) {
+    const std::size_t end = statement.rfind(ASSERTION_ID_END);
+    if (end == std::string_view::npos)
+        return false;
+    const std::size_t start = statement.rfind(ASSERTION_ID_PREFIX, end);
+    return start != std::string_view::npos &&
+           hex::parse_0x(statement.substr(start, end - start), id);
+}
 
 // The counter of a CHECK METHOD: this prefix, then its id in hexadecimal.
 constexpr std::string_view METHOD_COUNTER_PREFIX = "_VEX_Check_Method_0x";

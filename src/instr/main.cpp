@@ -1,7 +1,11 @@
 // instr/main.cpp: vexinstr, the instrumentor. Reads an instrumentation file and the
 // sources of the code under test, and writes instrumented copies of every user file into
 // an output directory, at the same path relative to the base directory. The originals
-// are never touched; on any error nothing is written and the exit status is 1.
+// are never touched.
+// How it fails: every step that can fail appends its messages to one
+// `std::vector<std::string>& errors` and returns false (or nothing); instrument() prints
+// them all, "vexinstr: <message>", writes nothing and exits with status 1. A wrong
+// command line is status 2 with the usage.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -38,7 +42,9 @@ int usage_error(const std::string& what) {
     return 2;
 }
 
-// 0, or the exit status after a message.
+constexpr int GO_ON = -1;  // the command line is complete
+
+// GO_ON, or the exit status to stop with: 0 after the help, 2 after a usage error.
 int parse_arguments(int argc, char** argv, Arguments& a) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -58,7 +64,7 @@ int parse_arguments(int argc, char** argv, Arguments& a) {
             *value = argv[++i];
         } else if (arg == "-h" || arg == "--help") {
             std::fputs(USAGE, stdout);
-            return -1;
+            return 0;
         } else if (!arg.empty() && arg[0] == '-') {
             return usage_error("unknown option `" + arg + "'");
         } else {
@@ -71,7 +77,7 @@ int parse_arguments(int argc, char** argv, Arguments& a) {
         return usage_error("no source to instrument");
     if (a.depfile.empty() != a.depfile_target.empty())
         return usage_error("-MF and -MT go together");
-    return 0;
+    return GO_ON;
 }
 
 bool read_whole(const std::string& path, std::string* text) {
@@ -97,18 +103,46 @@ std::string depfile_word(const std::string& path) {
     return out;
 }
 
-// "TARGET: every file read"; false when it cannot be written whole.
-bool write_depfile(const Arguments& a, const std::vector<WovenFile>& files) {
+// "TARGET: every file read".
+OutputFile depfile(const Arguments& a, const std::vector<WovenFile>& files) {
     std::string text = depfile_word(a.depfile_target) + ": \\\n  " +
                        depfile_word(std::filesystem::absolute(a.instrumentation).string());
     for (const WovenFile& f : files)
         text += " \\\n  " + depfile_word(f.path);
-    text += "\n";
-    FILE* out = std::fopen(a.depfile.c_str(), "wb");
-    if (!out)
+    return OutputFile{a.depfile, text + "\n"};
+}
+
+// The instrumentation file and the sources, read and checked.
+bool read_inputs(const Arguments& a, Instrumentation* in, std::vector<std::string>& errors) {
+    std::string text;
+    if (!read_whole(a.instrumentation, &text)) {
+        errors.push_back("cannot read `" + a.instrumentation + "'");
         return false;
-    const bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
-    return std::fclose(out) == 0 && written;
+    }
+    if (!read_instrumentation(a.instrumentation, text, in, errors))
+        return false;
+    for (const std::string& source : a.weave.sources)
+        if (!std::filesystem::is_regular_file(source)) {
+            errors.push_back("cannot read `" + source + "'");
+            return false;
+        }
+    return true;
+}
+
+// Everything is woven and placed before anything is written; the dependency file goes
+// first, as it is the one in a directory of the user's choosing.
+bool instrument(const Arguments& a, std::vector<std::string>& errors) {
+    Instrumentation in;
+    if (!read_inputs(a, &in, errors))
+        return false;
+    const std::vector<WovenFile> files = weave(in, a.weave, errors);
+    if (!errors.empty())
+        return false;
+    std::vector<OutputFile> outputs;
+    if (!a.depfile.empty())
+        outputs.push_back(depfile(a, files));
+    return place_copies(files, a.base, a.output, outputs, errors) &&
+           write_all_or_nothing(outputs, errors);
 }
 
 int report(const std::vector<std::string>& errors) {
@@ -117,34 +151,15 @@ int report(const std::vector<std::string>& errors) {
     return 1;
 }
 
-int instrument(int argc, char** argv) {
-    Arguments a;
-    if (int status = parse_arguments(argc, argv, a))
-        return status < 0 ? 0 : status;
-    std::string text;
-    if (!read_whole(a.instrumentation, &text))
-        return report({"cannot read `" + a.instrumentation + "'"});
-    Instrumentation in;
-    const std::string error = read_instrumentation(a.instrumentation, text, &in);
-    if (!error.empty())
-        return report({error});
-    for (const std::string& source : a.weave.sources)
-        if (!std::filesystem::is_regular_file(source))
-            return report({"cannot read `" + source + "'"});
-    std::vector<std::string> errors;
-    const std::vector<WovenFile> files = weave(in, a.weave, &errors);
-    if (!errors.empty())
-        return report(errors);
-    errors = write_woven_files(files, a.base, a.output);
-    if (errors.empty() && !a.depfile.empty() && !write_depfile(a, files))
-        errors.push_back("cannot write `" + a.depfile + "'");
-    return errors.empty() ? 0 : report(errors);
-}
 }  // namespace
 
 int main(int argc, char** argv) {
     try {
-        return instrument(argc, argv);
+        Arguments a;
+        if (const int status = parse_arguments(argc, argv, a); status != GO_ON)
+            return status;
+        std::vector<std::string> errors;
+        return instrument(a, errors) ? 0 : report(errors);
     } catch (const std::bad_alloc&) {
         return report({"out of memory"});  // the copies take their names only at the very end
     }

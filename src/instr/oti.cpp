@@ -3,9 +3,12 @@
 // order the generator writes them; an unexpected order is an error at that marker.
 #include "instr/oti.h"
 
-#include <cstdio>
+#include <climits>
 #include <cstdlib>
 #include <string_view>
+
+#include "formats/hex.h"
+#include "formats/instrumentation.h"
 
 namespace {
 
@@ -30,7 +33,8 @@ bool marker_of(std::string_view line, std::string* marker) {
 }
 
 // Text before the first marker may only be blank.
-bool cut_sections(const std::string& text, std::vector<Section>& out, int* bad_line) {
+bool cut_sections(const std::string& name, const std::string& text, std::vector<Section>& out,
+                  std::vector<std::string>& errors) {
     std::size_t at = 0;
     int line = 0;
     while (at < text.size()) {
@@ -44,7 +48,7 @@ bool cut_sections(const std::string& text, std::vector<Section>& out, int* bad_l
         } else if (!out.empty()) {
             out.back().body.append(text, at, next - at);
         } else if (l.find_first_not_of(" \t\r") != std::string_view::npos) {
-            *bad_line = line;
+            errors.push_back(name + ":" + std::to_string(line) + ": a section marker expected");
             return false;
         }
         at = next;
@@ -67,178 +71,244 @@ std::string statement_of(const std::string& body) {
     return body.substr(0, end);
 }
 
-bool parse_hex(std::string_view text, unsigned long* value) {
-    if (text.size() < 3 || text[0] != '0' || text[1] != 'x')
+// "<digits>", 1 to INT_MAX.
+bool line_number(std::string_view text, int* line) {
+    if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != text.npos)
         return false;
-    char* end = nullptr;
-    const std::string digits(text.substr(2));
-    *value = std::strtoul(digits.c_str(), &end, 16);
-    return end && *end == '\0' && !digits.empty();
+    const long value = std::strtol(std::string(text).c_str(), nullptr, 10);
+    *line = static_cast<int>(value);
+    return value > 0 && value <= INT_MAX;
 }
 
-// The id an assertion reports: the hexadecimal literal before the file argument.
-bool assertion_id(const std::string& text, unsigned long* id) {
-    const std::size_t comma = text.rfind(", ");
-    const std::size_t start = comma == std::string::npos ? std::string::npos : text.rfind("0x", comma);
-    return start != std::string::npos && parse_hex(std::string_view(text).substr(start, comma - start), id);
+// "0x<sum_a> 0x<sum_b>", each of 32 bits.
+bool checksum_pair(std::string_view text, unsigned* a, unsigned* b) {
+    const std::size_t blank = text.find(' ');
+    unsigned long x = 0, y = 0;
+    if (blank == std::string_view::npos || !hex::parse_0x(text.substr(0, blank), &x) ||
+        !hex::parse_0x(text.substr(blank + 1), &y) || x > 0xffffffffUL || y > 0xffffffffUL)
+        return false;
+    *a = static_cast<unsigned>(x);
+    *b = static_cast<unsigned>(y);
+    return true;
 }
+
+// "_VEX_Check_Method_0x<id>": woven as it is, so nothing else may stand there.
+bool counter_name(std::string_view text) {
+    unsigned long id = 0;
+    const std::string_view prefix = oti::METHOD_COUNTER_PREFIX;
+    return text.substr(0, prefix.size()) == prefix && hex::parse(text.substr(prefix.size()), &id);
+}
+
+class Reader;
+
+// The sections that may start a description: what reads each.
+struct TopSection {
+    const oti::Marker* marker;
+    bool (Reader::*read)(const Section&, Instrumentation*);
+};
 
 class Reader {
 public:
-    Reader(const std::string& name, std::vector<Section> sections)
-        : name_(name), sections_(std::move(sections)) {}
+    Reader(const std::string& name, std::vector<Section> sections, std::vector<std::string>& errors)
+        : name_(name), sections_(std::move(sections)), errors_(errors) {}
 
-    std::string read(Instrumentation* out) {
-        while (ok() && at_ < sections_.size()) {
+    bool read(Instrumentation* out) {
+        while (at_ < sections_.size()) {
             const Section& s = sections_[at_++];
-            if (s.marker == "DLI" && at_ == 1)
-                out->line_directives = true;
-            else if (s.marker == "STB")
-                read_stub(s, out);
-            else if (s.marker == "MTH")
-                read_method(s, out);
-            else if (s.marker == "CLS" || s.marker == "CSS")
-                read_class(s, out);
-            else
-                fail(s, "section `@" + s.marker + "@' not expected here");
+            const TopSection* top = top_section(s.marker);
+            if (!top)
+                return fail(s, "section `@" + s.marker + "@' not expected here");
+            if (!(this->*top->read)(s, out))
+                return false;
         }
-        return error_;
+        return true;
     }
 
 private:
-    bool ok() const { return error_.empty(); }
+    static const TopSection TOP[];
 
-    void fail(const Section& s, const std::string& what) {
-        if (ok())
-            error_ = name_ + ":" + std::to_string(s.line) + ": " + what;
+    static const TopSection* top_section(std::string_view marker);
+
+    bool fail(const Section& s, const std::string& what) {
+        errors_.push_back(name_ + ":" + std::to_string(s.line) + ": " + what);
+        return false;
     }
 
     // The next section when it has this marker, else nullptr (nothing consumed).
-    const Section* next_if(const char* marker) {
-        if (at_ < sections_.size() && sections_[at_].marker == marker)
+    const Section* next_if(const oti::Marker& marker) {
+        if (at_ < sections_.size() && sections_[at_].marker == marker.name)
             return &sections_[at_++];
         return nullptr;
     }
 
-    const Section* expect(const Section& after, const char* marker) {
+    // The next section, which must have this marker; nullptr after the error.
+    const Section* expect(const Section& after, const oti::Marker& marker) {
         if (const Section* s = next_if(marker))
             return s;
-        fail(at_ < sections_.size() ? sections_[at_] : after,
-             std::string("section `@") + marker + "@' expected after `@" + after.marker + "@'");
+        const std::string what = "section `@" + std::string(marker.name) + "@' expected after `@" +
+                                 after.marker + "@'";
+        fail(at_ < sections_.size() ? sections_[at_] : after, what);
         return nullptr;
     }
 
     // @SLI@: "<file>:<line>".
-    ScriptPlace place_after(const Section& s) {
-        const Section* sli = expect(s, "SLI");
+    bool place_after(const Section& s, ScriptPlace* place) {
+        const Section* sli = expect(s, oti::SOURCE_LINE);
         if (!sli)
-            return {};
+            return false;
         const std::string text = trimmed(sli->body);
         const std::size_t colon = text.rfind(':');
-        const int line = colon == std::string::npos ? 0 : std::atoi(text.c_str() + colon + 1);
-        if (colon == std::string::npos || line <= 0)
-            fail(*sli, "`file:line' expected in `@SLI@'");
-        return ScriptPlace{text.substr(0, colon == std::string::npos ? 0 : colon), line};
+        if (colon == std::string::npos ||
+            !line_number(std::string_view(text).substr(colon + 1), &place->line))
+            return fail(*sli, "`file:line' expected in `@SLI@'");
+        place->file = text.substr(0, colon);
+        return true;
     }
 
-    void read_stub(const Section& s, Instrumentation* out) {
-        StubSection stub{trimmed(s.body), place_after(s), {}, {}};
+    // @DLI@ stands first or not at all.
+    bool read_line_directives(const Section& s, Instrumentation* out) {
+        if (at_ != 1)
+            return fail(s, "section `@" + s.marker + "@' not expected here");
+        out->line_directives = true;
+        return true;
+    }
+
+    bool read_stub(const Section& s, Instrumentation* out) {
+        StubSection stub{trimmed(s.body), {}, {}, {}};
+        if (!place_after(s, &stub.place))
+            return false;
         for (;;) {
-            if (const Section* pre = next_if("PRE"))
+            if (const Section* pre = next_if(oti::PRECONDITION))
                 stub.pre.push_back(statement_of(pre->body));
-            else if (const Section* post = next_if("POS"))
+            else if (const Section* post = next_if(oti::POSTCONDITION))
                 stub.post.push_back(statement_of(post->body));
             else
                 break;
         }
         out->stubs.push_back(std::move(stub));
+        return true;
     }
 
-    void read_method(const Section& s, Instrumentation* out) {
-        MethodSection method{trimmed(s.body), place_after(s), {}};
-        if (const Section* chk = ok() ? expect(s, "CHK") : nullptr) {
-            method.counter = trimmed(chk->body);
-            if (method.counter.rfind("_VEX_Check_Method_0x", 0) != 0)
-                fail(*chk, "a counter name expected in `@CHK@'");
-        }
+    bool read_method(const Section& s, Instrumentation* out) {
+        MethodSection method{trimmed(s.body), {}, {}};
+        if (!place_after(s, &method.place))
+            return false;
+        const Section* chk = expect(s, oti::COUNTER);
+        if (!chk)
+            return false;
+        method.counter = trimmed(chk->body);
+        if (!counter_name(method.counter))
+            return fail(*chk, "a counter name expected in `@CHK@'");
         out->methods.push_back(std::move(method));
+        return true;
     }
 
     bool assertion(const Section& s, std::vector<Assertion>& into) {
         Assertion a{statement_of(s.body), 0};
-        if (!assertion_id(a.text, &a.id)) {
-            fail(s, "an assertion expected in `@" + s.marker + "@'");
-            return false;
-        }
+        if (!oti::assertion_id(a.text, &a.id))
+            return fail(s, "an assertion expected in `@" + s.marker + "@'");
         into.push_back(std::move(a));
         return true;
     }
 
-    void read_wrap(const Section& s, ClassSection& c) {
-        WrapSection wrap{trimmed(s.body), place_after(s), {}, {}};
+    bool read_wrap(const Section& s, ClassSection& c) {
+        WrapSection wrap{trimmed(s.body), {}, {}, {}};
+        if (!place_after(s, &wrap.place))
+            return false;
         for (;;) {
-            if (const Section* pre = next_if("PRE"))
-                assertion(*pre, wrap.pre);
-            else if (const Section* post = next_if("POS"))
-                assertion(*post, wrap.post);
+            bool read = true;
+            if (const Section* pre = next_if(oti::PRECONDITION))
+                read = assertion(*pre, wrap.pre);
+            else if (const Section* post = next_if(oti::POSTCONDITION))
+                read = assertion(*post, wrap.post);
             else
                 break;
+            if (!read)
+                return false;
         }
         c.wraps.push_back(std::move(wrap));
+        return true;
     }
 
-    void read_class_head(const Section& s, ClassSection& c) {
-        c.place = place_after(s);
-        const Section* csu = ok() ? expect(s, "CSU") : nullptr;
-        if (csu && std::sscanf(csu->body.c_str(), "0x%x 0x%x", &c.sum_a, &c.sum_b) != 2)
-            fail(*csu, "a checksum pair expected in `@CSU@'");
-        const Section* cid = ok() ? expect(s, "CID") : nullptr;
-        if (cid && !parse_hex(trimmed(cid->body), &c.id))
-            fail(*cid, "an id expected in `@CID@'");
+    // @SLI@, @CSU@ and @CID@ after the class's name.
+    bool read_class_head(const Section& s, ClassSection& c) {
+        if (!place_after(s, &c.place))
+            return false;
+        const Section* csu = expect(s, oti::CHECKSUM);
+        if (!csu)
+            return false;
+        if (!checksum_pair(trimmed(csu->body), &c.sum_a, &c.sum_b))
+            return fail(*csu, "a checksum pair expected in `@CSU@'");
+        const Section* cid = expect(s, oti::CLASS_ID);
+        if (!cid)
+            return false;
+        if (!hex::parse_0x(trimmed(cid->body), &c.id))
+            return fail(*cid, "an id expected in `@CID@'");
+        return true;
     }
 
-    void read_class(const Section& s, Instrumentation* out) {
+    bool read_class(const Section& s, Instrumentation* out) {
         ClassSection c;
-        c.single = s.marker == "CSS";
+        c.single = s.marker == oti::SINGLE_CLASS.name;
         c.name = trimmed(s.body);
-        read_class_head(s, c);
-        while (ok()) {
-            if (const Section* inv = next_if("INV"))
-                assertion(*inv, c.invariants);
-            else if (const Section* wrp = next_if("WRP"))
-                read_wrap(*wrp, c);
-            else if (const Section* scf = next_if("SCF"))
-                read_state_chart(*scf, c);
+        if (!read_class_head(s, c))
+            return false;
+        for (;;) {
+            bool read = true;
+            if (const Section* inv = next_if(oti::INVARIANT))
+                read = assertion(*inv, c.invariants);
+            else if (const Section* wrp = next_if(oti::WRAP))
+                read = read_wrap(*wrp, c);
+            else if (const Section* scf = next_if(oti::STATE_TABLES))
+                read = read_state_chart(*scf, c);
             else
                 break;
+            if (!read)
+                return false;
         }
         out->classes.push_back(std::move(c));
+        return true;
     }
 
-    void read_state_chart(const Section& scf, ClassSection& c) {
+    // @SCF@, then @SCB@ and @SCK@: the chart is whole or refused.
+    bool read_state_chart(const Section& scf, ClassSection& c) {
+        const Section* scb = expect(scf, oti::STATE_BODY);
+        const Section* sck = scb ? expect(*scb, oti::STATE_CHECK) : nullptr;
+        if (!sck)
+            return false;
         c.state_tables = scf.body;
-        const Section* scb = expect(scf, "SCB");
-        const Section* sck = scb ? expect(*scb, "SCK") : nullptr;
-        if (sck) {
-            c.state_body = scb->body;
-            c.state_check = sck->body;
-        }
+        c.state_body = scb->body;
+        c.state_check = sck->body;
+        return true;
     }
 
     std::string name_;
     std::vector<Section> sections_;
-    std::size_t at_ = 0;
-    std::string error_;
+    std::size_t at_ = 0;  // the next section to read
+    std::vector<std::string>& errors_;
 };
+
+const TopSection Reader::TOP[] = {
+    {&oti::LINE_DIRECTIVES, &Reader::read_line_directives},
+    {&oti::STUB, &Reader::read_stub},
+    {&oti::METHOD, &Reader::read_method},
+    {&oti::CLASS, &Reader::read_class},
+    {&oti::SINGLE_CLASS, &Reader::read_class},
+};
+
+const TopSection* Reader::top_section(std::string_view marker) {
+    for (const TopSection& t : TOP)
+        if (t.marker->name == marker)
+            return &t;
+    return nullptr;
+}
 
 }  // namespace
 
-std::string read_instrumentation(const std::string& name, const std::string& text,
-                                 Instrumentation* out) {
+bool read_instrumentation(const std::string& name, const std::string& text, Instrumentation* out,
+                          std::vector<std::string>& errors) {
     *out = Instrumentation{};
     std::vector<Section> sections;
-    int bad_line = 0;
-    if (!cut_sections(text, sections, &bad_line))
-        return name + ":" + std::to_string(bad_line) + ": a section marker expected";
-    return Reader(name, std::move(sections)).read(out);
+    return cut_sections(name, text, sections, errors) &&
+           Reader(name, std::move(sections), errors).read(out);
 }

@@ -1,7 +1,8 @@
-// instr/oti.h: reads an instrumentation file into the sections the instrumentor weaves:
-// contract-check classes (invariants, wrapped methods, state charts), stubs and method
-// checks. Anything it does not recognise (an unknown marker, a section cut short) is an
-// error naming the instrumentation file and line.
+// instr/oti.h: reads an instrumentation file (formats/instrumentation.h) into the sections
+// the instrumentor weaves: contract-check classes (invariants, wrapped methods, state
+// charts), stubs and method checks. Anything it does not recognise (an unknown marker, a
+// section cut short, a malformed number) is an error naming the instrumentation file and
+// line, appended to `errors` as everywhere in vexinstr; the first one ends the reading.
 #pragma once
 #include <string>
 #include <vector>
@@ -55,7 +56,6 @@ struct Instrumentation {
     std::vector<MethodSection> methods;
 };
 
-// Parses `text`, read from `name`. Returns an empty string, or the error message
-// ("<name>:<line>: <what>").
-std::string read_instrumentation(const std::string& name, const std::string& text,
-                                 Instrumentation* out);
+// Parses `text`, read from `name`; false after appending "<name>:<line>: <what>".
+bool read_instrumentation(const std::string& name, const std::string& text, Instrumentation* out,
+                          std::vector<std::string>& errors);

@@ -1,4 +1,4 @@
-// instr/output.cpp: all-or-nothing writing of the instrumented copies.
+// instr/output.cpp: the copies' places, and all-or-nothing writing.
 #include "instr/output.h"
 
 #include <cstdio>
@@ -9,14 +9,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Pending {
-    fs::path final_path;
-    std::string temp;
-};
-
 // Writes `text` to a new temporary file beside `target`; its name, or "" on failure.
 std::string write_temporary(const fs::path& target, const std::string& text) {
-    std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::string pattern =
+        (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
     const int fd = mkstemp(pattern.data());
     if (fd < 0)
         return {};
@@ -37,14 +33,13 @@ std::string write_temporary(const fs::path& target, const std::string& text) {
 
 }  // namespace
 
-std::vector<std::string> write_woven_files(const std::vector<WovenFile>& files,
-                                           const std::string& base_dir,
-                                           const std::string& output_dir) {
-    std::vector<std::string> errors;
+bool place_copies(const std::vector<WovenFile>& files, const std::string& base_dir,
+                  const std::string& output_dir, std::vector<OutputFile>& out,
+                  std::vector<std::string>& errors) {
+    const std::size_t before = errors.size();
     std::error_code ec;
     const fs::path base = fs::weakly_canonical(base_dir, ec);
-    const fs::path out = fs::weakly_canonical(output_dir, ec);
-    std::vector<Pending> pending;
+    const fs::path output = fs::weakly_canonical(output_dir, ec);
     for (const WovenFile& f : files) {
         const fs::path relative = fs::path(f.path).lexically_relative(base);
         if (relative.empty() || *relative.begin() == "..") {
@@ -55,24 +50,37 @@ std::vector<std::string> write_woven_files(const std::vector<WovenFile>& files,
                                  base.string() + "' (give a wider one with -b)");
             continue;
         }
-        const fs::path target = out / relative;
-        if (fs::weakly_canonical(target, ec) == fs::path(f.path)) {
+        const fs::path target = output / relative;
+        if (fs::weakly_canonical(target, ec) == fs::path(f.path))
             errors.push_back("`" + f.path + "' would be overwritten: the output directory must "
                              "not be the base directory");
-            continue;
-        }
-        fs::create_directories(target.parent_path(), ec);
-        const std::string temp = write_temporary(target, f.text);
-        if (temp.empty())
-            errors.push_back("cannot write `" + target.string() + "'");
         else
-            pending.push_back(Pending{target, temp});
+            out.push_back(OutputFile{target.string(), f.text, true});
     }
-    for (const Pending& p : pending) {
-        if (errors.empty() && std::rename(p.temp.c_str(), p.final_path.c_str()) != 0)
-            errors.push_back("cannot write `" + p.final_path.string() + "'");
-        if (!errors.empty())
-            unlink(p.temp.c_str());
+    return errors.size() == before;
+}
+
+bool write_all_or_nothing(const std::vector<OutputFile>& files, std::vector<std::string>& errors) {
+    std::vector<std::string> temporary;  // one per file written so far
+    bool written = true;
+    for (const OutputFile& f : files) {
+        std::error_code ec;
+        if (f.make_directories)
+            fs::create_directories(fs::path(f.path).parent_path(), ec);
+        temporary.push_back(write_temporary(f.path, f.text));
+        if (temporary.back().empty()) {
+            errors.push_back("cannot write `" + f.path + "'");
+            written = false;
+            break;
+        }
     }
-    return errors;
+    for (std::size_t i = 0; i < temporary.size(); ++i) {
+        if (written && std::rename(temporary[i].c_str(), files[i].path.c_str()) != 0) {
+            errors.push_back("cannot write `" + files[i].path + "'");
+            written = false;
+        }
+        if (!written && !temporary[i].empty())
+            unlink(temporary[i].c_str());
+    }
+    return written;
 }

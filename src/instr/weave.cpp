@@ -35,9 +35,11 @@ struct Place {
     unsigned presumed_line = 0;
 };
 
-// Every cursor asks for its file: the file system is asked once per name.
-const std::string& clean(const std::string& path) {
-    static std::unordered_map<std::string, std::string> cleaned;
+// Names as libclang spells them -> absolute and cleaned. Every cursor asks for its file:
+// the file system is asked once per name.
+using CleanNames = std::unordered_map<std::string, std::string>;
+
+const std::string& clean(CleanNames& cleaned, const std::string& path) {
     auto [it, added] = cleaned.try_emplace(path);
     if (added) {
         std::error_code ec;
@@ -47,18 +49,18 @@ const std::string& clean(const std::string& path) {
     return it->second;
 }
 
-bool place_of(CXSourceLocation loc, Place* out) {
+bool place_of(CXSourceLocation loc, CleanNames& cleaned, Place* out) {
     CXFile file = nullptr;
     unsigned line = 0, column = 0, offset = 0;
     clang_getFileLocation(loc, &file, &line, &column, &offset);
     if (!file)
         return false;
-    out->file = clean(take(clang_getFileName(file)));
+    out->file = clean(cleaned, take(clang_getFileName(file)));
     out->offset = offset;
     CXString presumed;
     clang_getPresumedLocation(loc, &presumed, &out->presumed_line, &column);
     out->presumed_file = take(presumed);
-    if (clean(out->presumed_file) == out->file)
+    if (clean(cleaned, out->presumed_file) == out->file)
         out->presumed_file = out->file;
     return true;
 }
@@ -88,6 +90,7 @@ struct Collected {
     std::map<std::string, ClassDef> classes;     // by key of the closing brace
     std::map<std::string, FunctionDef> functions;  // by key of the opening brace
     std::set<std::string> files;                 // every user file met
+    CleanNames cleaned;
 };
 
 bool is_class_kind(CXCursorKind k) {
@@ -163,7 +166,8 @@ void collect_class(CXCursor c, Collected& out) {
     const CXCursorKind k = clang_getCursorKind(c);
     d.is_template = in_template || k == CXCursor_ClassTemplate ||
                     k == CXCursor_ClassTemplatePartialSpecialization;
-    if (!place_of(clang_getRangeEnd(clang_getCursorExtent(c)), &d.close) || d.close.offset == 0)
+    if (!place_of(clang_getRangeEnd(clang_getCursorExtent(c)), out.cleaned, &d.close) ||
+        d.close.offset == 0)
         return;
     d.close.offset -= 1;  // the extent ends just after the brace
     out.classes.emplace(key_of(d.close), std::move(d));
@@ -174,7 +178,7 @@ void collect_function(CXCursor c, const Walk& w) {
     if (clang_Cursor_isNull(body))
         return;
     FunctionDef f;
-    if (!place_of(clang_getRangeStart(clang_getCursorExtent(body)), &f.open))
+    if (!place_of(clang_getRangeStart(clang_getCursorExtent(body)), w.out->cleaned, &f.open))
         return;
     f.qualified = qualified_name(c, &f.in_template);
     const CXCursorKind k = clang_getCursorKind(c);
@@ -191,7 +195,8 @@ void collect_function(CXCursor c, const Walk& w) {
         Place p;
         const CXCursor definition = clang_getCursorDefinition(parent);
         if (!clang_Cursor_isNull(definition) &&
-            place_of(clang_getRangeEnd(clang_getCursorExtent(definition)), &p) && p.offset > 0) {
+            place_of(clang_getRangeEnd(clang_getCursorExtent(definition)), w.out->cleaned, &p) &&
+            p.offset > 0) {
             p.offset -= 1;
             f.parent = key_of(p);
         }
@@ -215,7 +220,7 @@ CXChildVisitResult visit(CXCursor c, CXCursor, CXClientData data) {
     if (clang_Location_isInSystemHeader(loc))
         return CXChildVisit_Continue;
     Place p;
-    if (place_of(loc, &p))
+    if (place_of(loc, w.out->cleaned, &p))
         w.out->files.insert(p.file);
     const CXCursorKind k = clang_getCursorKind(c);
     if (is_class_kind(k) && clang_isCursorDefinition(c))
@@ -232,12 +237,12 @@ CXChildVisitResult visit(CXCursor c, CXCursor, CXClientData data) {
 void add_inclusion(CXFile file, CXSourceLocation*, unsigned, CXClientData data) {
     const Walk& w = *static_cast<Walk*>(data);
     if (!clang_Location_isInSystemHeader(clang_getLocationForOffset(w.tu, file, 0)))
-        w.out->files.insert(clean(take(clang_getFileName(file))));
+        w.out->files.insert(clean(w.out->cleaned, take(clang_getFileName(file))));
 }
 
 // Parses one translation unit and adds what it defines; false after adding its errors.
 bool collect(CXIndex index, const std::string& source, const std::vector<std::string>& args,
-             Collected& out, std::vector<std::string>* errors) {
+             Collected& out, std::vector<std::string>& errors) {
     std::vector<const char*> argv;
     for (const std::string& a : args)
         argv.push_back(a.c_str());
@@ -246,14 +251,15 @@ bool collect(CXIndex index, const std::string& source, const std::vector<std::st
         index, source.c_str(), argv.data(), static_cast<int>(argv.size()), nullptr, 0,
         CXTranslationUnit_KeepGoing, &tu);
     if (code != CXError_Success || !tu) {
-        errors->push_back(source + ": cannot be parsed");
+        errors.push_back(source + ": cannot be parsed");
         return false;
     }
     bool ok = true;
     for (unsigned i = 0, n = clang_getNumDiagnostics(tu); i < n; ++i) {
         CXDiagnostic d = clang_getDiagnostic(tu, i);
         if (clang_getDiagnosticSeverity(d) >= CXDiagnostic_Error) {
-            errors->push_back(take(clang_formatDiagnostic(d, clang_defaultDiagnosticDisplayOptions())));
+            errors.push_back(
+                take(clang_formatDiagnostic(d, clang_defaultDiagnosticDisplayOptions())));
             ok = false;
         }
         clang_disposeDiagnostic(d);
@@ -285,48 +291,48 @@ std::string where(const ScriptPlace& p) { return p.file + ":" + std::to_string(p
 // The definitions a signature names; an error when there is none or one is a template.
 std::vector<const FunctionDef*> functions_named(const Collected& c, const std::string& text,
                                                 const ScriptPlace& place, const char* what,
-                                                std::vector<std::string>* errors) {
+                                                std::vector<std::string>& errors) {
     std::vector<const FunctionDef*> found;
     const Signature s = parse_signature(text);
     if (!s.valid) {
-        errors->push_back(where(place) + what + " `" + text + "' is not a function declaration");
+        errors.push_back(where(place) + what + " `" + text + "' is not a function declaration");
         return found;
     }
     for (const auto& [key, f] : c.functions)
         if (signature_matches(s, f)) {
             if (f.in_template) {
-                errors->push_back(where(place) + what + " `" + text +
-                                  "' is a template: contracts on templates are not supported");
+                errors.push_back(where(place) + what + " `" + text +
+                                 "' is a template: contracts on templates are not supported");
                 return {};
             }
             found.push_back(&f);
         }
     if (found.empty())
-        errors->push_back(where(place) + what + " `" + text + "' not found in the sources");
+        errors.push_back(where(place) + what + " `" + text + "' not found in the sources");
     return found;
 }
 
 // The class a CLASS section names: "Account", "bank::Account".
 const std::pair<const std::string, ClassDef>* class_named(const Collected& c, const ClassSection& s,
-                                                         std::vector<std::string>* errors) {
+                                                          std::vector<std::string>& errors) {
     const Tokens name = name_parts(s.name);
     const std::pair<const std::string, ClassDef>* found = nullptr;
     for (const auto& entry : c.classes) {
         if (!names_match(name, entry.second.qualified))
             continue;
         if (entry.second.is_template) {
-            errors->push_back(where(s.place) + "class `" + s.name +
-                              "' is a template: contracts on templates are not supported");
+            errors.push_back(where(s.place) + "class `" + s.name +
+                             "' is a template: contracts on templates are not supported");
             return nullptr;
         }
         if (found && found->second.qualified != entry.second.qualified) {
-            errors->push_back(where(s.place) + "class `" + s.name + "' names more than one class");
+            errors.push_back(where(s.place) + "class `" + s.name + "' names more than one class");
             return nullptr;
         }
         found = &entry;
     }
     if (!found)
-        errors->push_back(where(s.place) + "class `" + s.name + "' not found in the sources");
+        errors.push_back(where(s.place) + "class `" + s.name + "' not found in the sources");
     return found;
 }
 
@@ -342,14 +348,21 @@ struct Edits {
     std::map<std::string, std::vector<Edit>> by_file;
     std::map<std::string, std::set<std::string>> counters;  // file -> extern counters
     int next = 0;
-    void add(const Place& p, std::string text) {
-        by_file[p.file].push_back(Edit{p.offset + 1, next++, std::move(text)});
-    }
-    void add_before(const Place& p, std::string text) {
-        by_file[p.file].push_back(Edit{p.offset, next++, std::move(text)});
-    }
 };
 
+// Text just after the brace at `p` (a function's opening one).
+void insert_after(Edits& edits, const Place& p, std::string text) {
+    edits.by_file[p.file].push_back(Edit{p.offset + 1, edits.next++, std::move(text)});
+}
+
+// Text just before the brace at `p` (a class's closing one).
+void insert_before(Edits& edits, const Place& p, std::string text) {
+    edits.by_file[p.file].push_back(Edit{p.offset, edits.next++, std::move(text)});
+}
+
+// A C string literal: the rule of utils/text's escaped(), which vexprepro uses for the
+// same #line directives. vexinstr does not link vexcore (Qt, the name table), and the rule
+// is two bytes, so it is written again here.
 std::string quoted(const std::string& path) {
     std::string out = "\"";
     for (char c : path) {
@@ -410,7 +423,7 @@ std::string class_members(const ClassSection& s) {
 // Which functions receive what, then the texts.
 struct Plan {
     std::map<std::string, std::string> object_guards;  // function key -> guard statement
-    std::map<std::string, std::string> method_names;   // function key -> guard for free ones
+    std::map<std::string, std::string> method_guards;  // function key -> guard for free ones
     std::map<std::string, std::vector<std::string>> pre, post;  // function key -> statements
     std::map<std::string, std::vector<std::string>> counters;   // function key -> counters
 };
@@ -419,10 +432,14 @@ const char* kind_code(Kind k) {
     return k == Kind::constructor ? "1" : k == Kind::destructor ? "2" : "0";
 }
 
+// What a class receives: its members before the closing brace, an object guard in every
+// public method, constructor and destructor, and the conditions of its WRAPs, each given
+// with the definitions it matched.
 void plan_class(const Collected& c, const ClassSection& s, const std::string& class_key,
-                Plan& plan, Edits& edits) {
+                const std::vector<std::vector<const FunctionDef*>>& wrapped, Plan& plan,
+                Edits& edits) {
     const ClassDef& d = c.classes.at(class_key);
-    edits.add_before(d.close, class_members(s) + line_back(d.close));
+    insert_before(edits, d.close, class_members(s) + line_back(d.close));
     for (const auto& [key, f] : c.functions) {
         if (f.parent != class_key || f.is_static)
             continue;
@@ -432,18 +449,34 @@ void plan_class(const Collected& c, const ClassSection& s, const std::string& cl
                                   c_string(f.display) + ", " + kind_code(f.kind) + ");\n";
     }
     int index = 0;
-    std::vector<std::string> reported;  // the caller has reported what is missing
-    for (const WrapSection& w : s.wraps)
-        for (const FunctionDef* f : functions_named(c, w.signature, w.place, "method", &reported)) {
+    for (std::size_t i = 0; i < s.wraps.size(); ++i)
+        for (const FunctionDef* f : wrapped[i]) {
+            const WrapSection& w = s.wraps[i];
             const std::string key = key_of(f->open);
             for (const Assertion& a : w.pre)
                 plan.pre[key].push_back(a.text + "\n");
             if (!w.post.empty())
                 plan.post[key].push_back(ensure_guard(w.post, index++));
             if (!plan.object_guards.count(key))
-                plan.method_names[key] =
+                plan.method_guards[key] =
                     "auto _vxk_method_guard = _vxk_guard_method(" + c_string(f->display) + ");\n";
         }
+}
+
+// Each class's WRAPs are matched once; a class is planned only when they all were found.
+void plan_classes(const Collected& c, const Instrumentation& in, Plan& plan, Edits& edits,
+                  std::vector<std::string>& errors) {
+    for (const ClassSection& s : in.classes) {
+        const auto* found = class_named(c, s, errors);
+        if (!found)
+            continue;
+        const std::size_t before = errors.size();
+        std::vector<std::vector<const FunctionDef*>> wrapped;
+        for (const WrapSection& w : s.wraps)
+            wrapped.push_back(functions_named(c, w.signature, w.place, "method", errors));
+        if (errors.size() == before)
+            plan_class(c, s, found->first, wrapped, plan, edits);
+    }
 }
 
 // A stub's POS statements split into the checks (judged only on a normal return) and
@@ -473,7 +506,7 @@ std::string function_prologue(const Plan& plan, const std::string& key) {
             out += "++" + counter + ";\n";
     if (auto it = plan.object_guards.find(key); it != plan.object_guards.end())
         out += it->second;
-    if (auto it = plan.method_names.find(key); it != plan.method_names.end())
+    if (auto it = plan.method_guards.find(key); it != plan.method_guards.end())
         out += it->second;
     all(plan.pre);
     all(plan.post);
@@ -504,29 +537,19 @@ std::string apply(const std::string& text, std::vector<Edit> edits) {
     return out;
 }
 
-}  // namespace
-
-std::vector<WovenFile> weave(const Instrumentation& in, const WeaveOptions& options,
-                             std::vector<std::string>* errors) {
-    Collected c;
+// Parses every translation unit; false after adding the errors of those that fail.
+bool collect_all(const WeaveOptions& options, Collected& c, std::vector<std::string>& errors) {
     CXIndex index = clang_createIndex(0, 0);
     bool parsed = true;
     for (const std::string& source : options.sources)
         parsed = collect(index, source, options.compile_args, c, errors) && parsed;
     clang_disposeIndex(index);
-    if (!parsed)
-        return {};
-    Plan plan;
-    Edits edits;
-    for (const ClassSection& s : in.classes)
-        if (const auto* found = class_named(c, s, errors)) {
-            std::vector<std::string> wrap_errors;
-            for (const WrapSection& w : s.wraps)
-                functions_named(c, w.signature, w.place, "method", &wrap_errors);
-            errors->insert(errors->end(), wrap_errors.begin(), wrap_errors.end());
-            if (wrap_errors.empty())
-                plan_class(c, s, found->first, plan, edits);
-        }
+    return parsed;
+}
+
+// A STUB's conditions open and close the body of every definition it names.
+void plan_stubs(const Collected& c, const Instrumentation& in, Plan& plan,
+                std::vector<std::string>& errors) {
     for (const StubSection& s : in.stubs)
         for (const FunctionDef* f : functions_named(c, s.signature, s.place, "stub", errors)) {
             const std::string key = key_of(f->open);
@@ -536,6 +559,11 @@ std::vector<WovenFile> weave(const Instrumentation& in, const WeaveOptions& opti
                     text += "\n";
             plan.post[key].push_back(stub_exit_guard(s.post));
         }
+}
+
+// A CHECK METHOD's counter goes up at the entry of the method; its file declares it.
+void plan_counters(const Collected& c, const Instrumentation& in, Plan& plan, Edits& edits,
+                   std::vector<std::string>& errors) {
     for (const MethodSection& m : in.methods)
         for (const FunctionDef* f : functions_named(c, m.signature, m.place, "method", errors)) {
             std::vector<std::string>& list = plan.counters[key_of(f->open)];
@@ -543,19 +571,16 @@ std::vector<WovenFile> weave(const Instrumentation& in, const WeaveOptions& opti
                 list.push_back(m.counter);
             edits.counters[f->open.file].insert(m.counter);
         }
-    if (!errors->empty())
-        return {};
-    for (const auto& [key, f] : c.functions) {
-        const std::string prologue = function_prologue(plan, key);
-        if (!prologue.empty())
-            edits.add(f.open, "\n" + prologue + line_back(f.open));
-    }
+}
+
+// Every user file: a plain copy, or the instrumented one with its head.
+std::vector<WovenFile> copies(const Collected& c, Edits& edits, std::vector<std::string>& errors) {
     std::vector<WovenFile> out;
     for (const std::string& file : c.files) {
         bool ok = false;
         const std::string text = read_file(file, &ok);
         if (!ok) {
-            errors->push_back(file + ": cannot be read");
+            errors.push_back(file + ": cannot be read");
             continue;
         }
         auto it = edits.by_file.find(file);
@@ -569,5 +594,29 @@ std::vector<WovenFile> weave(const Instrumentation& in, const WeaveOptions& opti
         it->second.push_back(Edit{0, -1, head + "#line 1 " + quoted(file) + "\n"});
         out.push_back(WovenFile{file, apply(text, it->second), true});
     }
-    return errors->empty() ? out : std::vector<WovenFile>{};
+    return out;
+}
+
+}  // namespace
+
+std::vector<WovenFile> weave(const Instrumentation& in, const WeaveOptions& options,
+                             std::vector<std::string>& errors) {
+    const std::size_t before = errors.size();
+    Collected c;
+    if (!collect_all(options, c, errors))
+        return {};
+    Plan plan;
+    Edits edits;
+    plan_classes(c, in, plan, edits, errors);
+    plan_stubs(c, in, plan, errors);
+    plan_counters(c, in, plan, edits, errors);
+    if (errors.size() != before)
+        return {};
+    for (const auto& [key, f] : c.functions) {
+        const std::string prologue = function_prologue(plan, key);
+        if (!prologue.empty())
+            insert_after(edits, f.open, "\n" + prologue + line_back(f.open));
+    }
+    std::vector<WovenFile> out = copies(c, edits, errors);
+    return errors.size() == before ? out : std::vector<WovenFile>{};
 }

@@ -2,6 +2,8 @@
 // instrumentation file name, and returns instrumented copies of the user's files (every
 // file of the translation units outside the system headers) with the contract checks,
 // stub conditions and method counters inserted at exact offsets. Nothing is written here.
+// Errors are appended to `errors`, as everywhere in vexinstr: parser diagnostics, and
+// sections that name nothing, a template or more than one class, at their script place.
 #pragma once
 #include <string>
 #include <vector>
@@ -19,7 +21,7 @@ struct WovenFile {
     bool edited = false;  // false: a plain copy, kept so includes find the copies
 };
 
-// The copies, or the messages (parser diagnostics as "file:line:col: error: ...", and
-// sections naming what no source defines, at their script place) in `errors`.
+// The copies; none after appending the messages (parser diagnostics as "file:line:col:
+// error: ...", the others as "<script>:<line>: ...").
 std::vector<WovenFile> weave(const Instrumentation& in, const WeaveOptions& options,
-                             std::vector<std::string>* errors);
+                             std::vector<std::string>& errors);
