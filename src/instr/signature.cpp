@@ -91,17 +91,12 @@ Tokens tokenize(std::string_view text) {
     return out;
 }
 
-Signature parse_signature(std::string_view text) {
-    Signature s;
-    const Tokens t = tokenize(text);
-    std::size_t open = 0;
-    for (; open < t.size() && t[open] != "("; ++open)
-        if (t[open] == "<")
-            open = closing(t, open);
-    if (open == 0 || open >= t.size())
-        return s;
-    // "operator" names run from the keyword to the parameter list.
-    std::size_t name = open - 1;
+namespace {
+
+// The qualified name of the function whose parameter list opens at `open`: an operator
+// (from the keyword to the list), a destructor ("~" and its name are one) or a plain
+// name; empty when the token before the list is none of them.
+Tokens function_name(const Tokens& t, std::size_t open) {
     for (std::size_t k = open; k-- > 0 && open - k <= 4;)
         if (t[k] == "operator") {
             std::string joined;
@@ -109,33 +104,32 @@ Signature parse_signature(std::string_view text) {
                 joined += t[m];
             Tokens copy(t.begin(), t.begin() + static_cast<std::ptrdiff_t>(k));
             copy.push_back(joined);
-            s.qualified = qualified_before(copy, k);
-            name = k;
-            break;
+            return qualified_before(copy, k);
         }
-    if (s.qualified.empty()) {
-        if (!is_identifier(t[name]))
-            return s;
-        if (name > 0 && t[name - 1] == "~") {  // a destructor: "~" and its name are one
-            Tokens copy(t.begin(), t.begin() + static_cast<std::ptrdiff_t>(name) - 1);
-            copy.push_back("~" + t[name]);
-            s.qualified = qualified_before(copy, name - 1);
-        } else {
-            s.qualified = qualified_before(t, name);
-        }
+    const std::size_t name = open - 1;
+    if (!is_identifier(t[name]))
+        return {};
+    if (name > 0 && t[name - 1] == "~") {
+        Tokens copy(t.begin(), t.begin() + static_cast<std::ptrdiff_t>(name) - 1);
+        copy.push_back("~" + t[name]);
+        return qualified_before(copy, name - 1);
     }
-    const std::size_t close = closing(t, open);
-    if (close >= t.size())
-        return s;
+    return qualified_before(t, name);
+}
+
+// The parameters between the brackets at `open` and `close`, default values left out;
+// "(void)" has none.
+std::vector<Tokens> parameters(const Tokens& t, std::size_t open, std::size_t close) {
+    std::vector<Tokens> params;
     Tokens param;
     int depth = 0;
     bool in_default = false;
     for (std::size_t i = open + 1; i <= close; ++i) {
         const std::string& x = t[i];
         if (depth == 0 && (x == "," || i == close)) {
-            if (!param.empty() && !(param.size() == 1 && param[0] == "void" && i == close &&
-                                    s.params.empty()))
-                s.params.push_back(param);
+            if (!param.empty() &&
+                !(param.size() == 1 && param[0] == "void" && i == close && params.empty()))
+                params.push_back(param);
             param.clear();
             in_default = false;
             continue;
@@ -147,6 +141,25 @@ Signature parse_signature(std::string_view text) {
         if (!in_default)
             param.push_back(x);
     }
+    return params;
+}
+
+}  // namespace
+
+Signature parse_signature(std::string_view text) {
+    Signature s;
+    const Tokens t = tokenize(text);
+    std::size_t open = 0;  // the parameter list: the first "(" outside template arguments
+    for (; open < t.size() && t[open] != "("; ++open)
+        if (t[open] == "<")
+            open = closing(t, open);
+    if (open == 0 || open >= t.size())
+        return s;
+    s.qualified = function_name(t, open);
+    const std::size_t close = closing(t, open);
+    if (s.qualified.empty() || close >= t.size())
+        return s;
+    s.params = parameters(t, open, close);
     for (std::size_t i = close + 1; i < t.size(); ++i)
         if (t[i] == "const")
             s.is_const = true;

@@ -360,9 +360,10 @@ void insert_before(Edits& edits, const Place& p, std::string text) {
     edits.by_file[p.file].push_back(Edit{p.offset, edits.next++, std::move(text)});
 }
 
-// A C string literal: the rule of utils/text's escaped(), which vexprepro uses for the
-// same #line directives. vexinstr does not link vexcore (Qt, the name table), and the rule
-// is two bytes, so it is written again here.
+// A C string literal of a file name or a function's display name, both as the compiler
+// spelled them: a backslash before '"' and '\\', the rule of utils/text's escaped().
+// vexinstr does not link vexcore (Qt, the name table) where that rule and gen's fuller
+// literal_text live, and three lines are cheaper than a library; so it is written here.
 std::string quoted(const std::string& path) {
     std::string out = "\"";
     for (char c : path) {
