@@ -514,15 +514,16 @@ std::string function_prologue(const Plan& plan, const std::string& key) {
     return out;
 }
 
-std::string read_file(const std::string& path, bool* ok) {
+// The whole file in *text; false when it cannot be read.
+bool read_file(const std::string& path, std::string* text) {
     std::ifstream f(path, std::ios::binary);
     std::ostringstream s;
     s << f.rdbuf();
-    *ok = static_cast<bool>(f) || f.eof();
-    return s.str();
+    *text = s.str();
+    return static_cast<bool>(f) || f.eof();
 }
 
-std::string apply(const std::string& text, std::vector<Edit> edits) {
+std::string apply_edits(const std::string& text, std::vector<Edit> edits) {
     std::stable_sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) {
         return a.offset != b.offset ? a.offset < b.offset : a.order < b.order;
     });
@@ -578,9 +579,8 @@ void plan_counters(const Collected& c, const Instrumentation& in, Plan& plan, Ed
 std::vector<WovenFile> copies(const Collected& c, Edits& edits, std::vector<std::string>& errors) {
     std::vector<WovenFile> out;
     for (const std::string& file : c.files) {
-        bool ok = false;
-        const std::string text = read_file(file, &ok);
-        if (!ok) {
+        std::string text;
+        if (!read_file(file, &text)) {
             errors.push_back(file + ": cannot be read");
             continue;
         }
@@ -593,7 +593,7 @@ std::vector<WovenFile> copies(const Collected& c, Edits& edits, std::vector<std:
         for (const std::string& counter : edits.counters[file])
             head += "extern TRVO_U_INT32 " + counter + ";\n";
         it->second.push_back(Edit{0, -1, head + "#line 1 " + quoted(file) + "\n"});
-        out.push_back(WovenFile{file, apply(text, it->second), true});
+        out.push_back(WovenFile{file, apply_edits(text, it->second), true});
     }
     return out;
 }

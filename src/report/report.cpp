@@ -169,15 +169,15 @@ private:
                        std::to_string(trace::VERSION));
         for (long line_no = 2;; ++line_no) {
             const LineRead got = lines.next(&line);
-            const std::string place = o.trace + ":" + std::to_string(line_no) + ": ";
+            const auto place = [&] { return o.trace + ":" + std::to_string(line_no) + ": "; };
             if (got == LineRead::too_long)
-                return bad(place + "a line longer than any event (the file is garbled)");
+                return bad(place() + "a line longer than any event (the file is garbled)");
             if (got == LineRead::cut_line)
                 truncated_ = true;  // a last line cut short by a crash
             if (got != LineRead::line)
                 break;
             if (!event(line))
-                return bad(place + problem_);
+                return bad(place() + problem_);
         }
         finish();
         return true;
