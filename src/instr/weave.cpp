@@ -86,12 +86,41 @@ struct FunctionDef {
     Place open;          // the opening brace of its body
 };
 
+// Definitions by a name, each list in the order of the definitions' own map.
+template <typename T>
+using Index = std::unordered_map<std::string, std::vector<const T*>>;
+
 struct Collected {
     std::map<std::string, ClassDef> classes;     // by key of the closing brace
     std::map<std::string, FunctionDef> functions;  // by key of the opening brace
     std::set<std::string> files;                 // every user file met
     CleanNames cleaned;
+    // Filled once everything is collected, in the order of the maps above, so that a
+    // section finds its candidates without a scan of every definition.
+    Index<FunctionDef> functions_by_name;
+    Index<FunctionDef> members;  // by the key of their class
+    Index<ClassDef> classes_by_name;
 };
+
+// Functions and classes by the last part of their qualified name (every name that
+// matches them ends with it), members by their class.
+void index_definitions(Collected& c) {
+    for (const auto& [key, f] : c.functions) {
+        c.functions_by_name[f.qualified.back()].push_back(&f);
+        if (!f.parent.empty())
+            c.members[f.parent].push_back(&f);
+    }
+    for (const auto& [key, d] : c.classes)
+        c.classes_by_name[d.qualified.back()].push_back(&d);
+}
+
+// The entries of an index for `name`; none when it has no entry.
+template <typename T>
+const std::vector<const T*>& entries(const Index<T>& index, const std::string& name) {
+    static const std::vector<const T*> none;
+    const auto it = index.find(name);
+    return it == index.end() ? none : it->second;
+}
 
 bool is_class_kind(CXCursorKind k) {
     return k == CXCursor_ClassDecl || k == CXCursor_StructDecl || k == CXCursor_ClassTemplate ||
@@ -298,14 +327,14 @@ std::vector<const FunctionDef*> functions_named(const Collected& c, const std::s
         errors.push_back(where(place) + what + " `" + text + "' is not a function declaration");
         return found;
     }
-    for (const auto& [key, f] : c.functions)
-        if (signature_matches(s, f)) {
-            if (f.in_template) {
+    for (const FunctionDef* f : entries(c.functions_by_name, s.qualified.back()))
+        if (signature_matches(s, *f)) {
+            if (f->in_template) {
                 errors.push_back(where(place) + what + " `" + text +
                                  "' is a template: contracts on templates are not supported");
                 return {};
             }
-            found.push_back(&f);
+            found.push_back(f);
         }
     if (found.empty())
         errors.push_back(where(place) + what + " `" + text + "' not found in the sources");
@@ -313,23 +342,24 @@ std::vector<const FunctionDef*> functions_named(const Collected& c, const std::s
 }
 
 // The class a CLASS section names: "Account", "bank::Account".
-const std::pair<const std::string, ClassDef>* class_named(const Collected& c, const ClassSection& s,
-                                                          std::vector<std::string>& errors) {
+const ClassDef* class_named(const Collected& c, const ClassSection& s,
+                            std::vector<std::string>& errors) {
     const Tokens name = name_parts(s.name);
-    const std::pair<const std::string, ClassDef>* found = nullptr;
-    for (const auto& entry : c.classes) {
-        if (!names_match(name, entry.second.qualified))
+    const ClassDef* found = nullptr;
+    const std::string last = name.empty() ? std::string() : name.back();
+    for (const ClassDef* d : entries(c.classes_by_name, last)) {
+        if (!names_match(name, d->qualified))
             continue;
-        if (entry.second.is_template) {
+        if (d->is_template) {
             errors.push_back(where(s.place) + "class `" + s.name +
                              "' is a template: contracts on templates are not supported");
             return nullptr;
         }
-        if (found && found->second.qualified != entry.second.qualified) {
+        if (found && found->qualified != d->qualified) {
             errors.push_back(where(s.place) + "class `" + s.name + "' names more than one class");
             return nullptr;
         }
-        found = &entry;
+        found = d;
     }
     if (!found)
         errors.push_back(where(s.place) + "class `" + s.name + "' not found in the sources");
@@ -441,13 +471,12 @@ void plan_class(const Collected& c, const ClassSection& s, const std::string& cl
                 Edits& edits) {
     const ClassDef& d = c.classes.at(class_key);
     insert_before(edits, d.close, class_members(s) + line_back(d.close));
-    for (const auto& [key, f] : c.functions) {
-        if (f.parent != class_key || f.is_static)
+    for (const FunctionDef* f : entries(c.members, class_key)) {
+        if (f->is_static || (f->kind == Kind::method && !f->is_public))
             continue;
-        if (f.kind == Kind::method && !f.is_public)
-            continue;
-        plan.object_guards[key] = "auto _vxk_object_guard = _vxk_guard_object(this, " +
-                                  c_string(f.display) + ", " + kind_code(f.kind) + ");\n";
+        plan.object_guards[key_of(f->open)] = "auto _vxk_object_guard = _vxk_guard_object(this, " +
+                                              c_string(f->display) + ", " + kind_code(f->kind) +
+                                              ");\n";
     }
     int index = 0;
     for (std::size_t i = 0; i < s.wraps.size(); ++i)
@@ -476,7 +505,7 @@ void plan_classes(const Collected& c, const Instrumentation& in, Plan& plan, Edi
         for (const WrapSection& w : s.wraps)
             wrapped.push_back(functions_named(c, w.signature, w.place, "method", errors));
         if (errors.size() == before)
-            plan_class(c, s, found->first, wrapped, plan, edits);
+            plan_class(c, s, key_of(found->close), wrapped, plan, edits);
     }
 }
 
@@ -606,6 +635,7 @@ std::vector<WovenFile> weave(const Instrumentation& in, const WeaveOptions& opti
     Collected c;
     if (!collect_all(options, c, errors))
         return {};
+    index_definitions(c);
     Plan plan;
     Edits edits;
     plan_classes(c, in, plan, edits, errors);
