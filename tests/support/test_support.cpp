@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "driver/options.h"
+#include "driver/run.h"
 #include "errors/report.h"
 #include "fi/names.h"
 #include "reader/parser.h"
@@ -42,6 +43,15 @@ RunState::~RunState() {
         release_options(the_options);
     free_name_table();
     set_output_capture(nullptr);
+}
+
+void run_scripts(RunState& run, const std::vector<std::string>& scripts) {
+    the_options->output_name = "driver.cc";
+    the_options->oti_name = "driver.oti";
+    the_options->tdf_name = "driver.tdf";
+    for (const std::string& s : scripts)
+        append_source_file(s.c_str());
+    run_phases(run.root);
 }
 
 TempDir::TempDir() {

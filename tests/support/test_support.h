@@ -16,6 +16,11 @@ struct RunState {
     Component* root = nullptr;
 };
 
+// Runs the phases of the tool (run_phases, as vexprepro runs them) over `scripts`, read
+// from the current directory, with the outputs named driver.cc, driver.oti, driver.tdf.
+// What they said is in run.diagnostics.
+void run_scripts(RunState& run, const std::vector<std::string>& scripts);
+
 // A fresh temporary directory under $TMPDIR (or /tmp), removed with its contents at destruction; the process's
 // current directory is moved into it while the object lives (and restored after).
 struct TempDir {
