@@ -13,7 +13,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -109,13 +111,16 @@ struct Listed {
             setenv("TZ", saved_tz.c_str(), 1);
         tzset();
     }
-    // Reads `script`, checks, fixes the scripts' times and writes the listings and a log.
+    // Gives every file its fixed time, reads `script`, checks, and writes the listings
+    // and a log.
     int write(const std::string& script) {
+        for (const auto& e : fs::recursive_directory_iterator(dir.path)) {
+            const timespec times[2] = {{SCRIPT_TIME, 0}, {SCRIPT_TIME, 0}};
+            utimensat(AT_FDCWD, e.path().c_str(), times, 0);
+        }
         the_options->log_file = std::fopen("run.log", "w");
         read_script(script.c_str(), run.root, false, nullptr);
         check_components(run.root);
-        for (FileRecord* r = the_options->file_table; r; r = r->next)
-            r->mtime = SCRIPT_TIME;
         const int result = write_static_files(run.root, RUN_TIME);
         std::fclose(the_options->log_file);
         the_options->log_file = nullptr;
