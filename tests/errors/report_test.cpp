@@ -125,8 +125,10 @@ TEST(Report, LocationsAndArgumentsFillTheTemplate) {
     const ReportRow reports[] = {
         {MSG_EXPECTED, {"suite.otd", 12}, {q("{"), q("TEST")},
          "vexprepro - syntax error: suite.otd:12: `{' expected instead of `TEST'.\n"},
-        {MSG_CANNOT_OPEN, {"sub/x.otd", 0}, {q("x.otd")}, "vexprepro - error: sub/x.otd: Cannot open `x.otd'.\n"},
-        {MSG_OPTION_MISSING, {}, {q("-G")}, "vexprepro - error: The `-G' option must be specified.\n"},
+        {MSG_CANNOT_OPEN, {"sub/x.otd", 0}, {q("x.otd")},
+         "vexprepro - error: sub/x.otd: Cannot open `x.otd'.\n"},
+        {MSG_OPTION_MISSING, {}, {q("-G")},
+         "vexprepro - error: The `-G' option must be specified.\n"},
         {MSG_NO_MEMORY_HASH_TOKEN, {}, {},
          "vexprepro - lexical error: Not enough memory to create the hash token `%1'.\n"},
         {MSG_MAX_ERRORS_RANGE, {}, {q("a"), q("b")},
@@ -162,7 +164,8 @@ TEST(Report, SubstitutionFillsEveryOccurrenceOfTheRankedPlaceholder) {
     EXPECT_EQ(substitute_arguments(q("no placeholder"), args, 3), q("no placeholder"));
     EXPECT_EQ(substitute_arguments(q("%0 %1 100%"), args, 1), q("%0 A 100%"));
     EXPECT_EQ(substitute_arguments(q("%1 %2"), args, 0), q("%1 %2"));
-    EXPECT_EQ(substitute_arguments(q("%\xd9\xa1 %1"), args, 1), q("%\xd9\xa1 A"));  // ASCII digits only
+    EXPECT_EQ(substitute_arguments(q("%\xd9\xa1 %1"), args, 1),
+        q("%\xd9\xa1 A"));  // ASCII digits only
 }
 
 // Past the limit one "Too many errors." takes the next message's location; the rest are
@@ -183,7 +186,8 @@ TEST(Report, TheLimitReplacesTheNextErrorAndSilencesTheRest) {
         for (unsigned i = 1; i <= shown; ++i)
             expected += "vexprepro - error: x.otd:" + std::to_string(i) + ": Label `" +
                         std::to_string(i) + "' not found.\n";
-        expected += "vexprepro - error: x.otd:" + std::to_string(shown + 1) + ": Too many errors.\n";
+        expected +=
+            "vexprepro - error: x.otd:" + std::to_string(shown + 1) + ": Too many errors.\n";
         EXPECT_EQ(run.diagnostics, expected) << limit;
         EXPECT_EQ(error_count, 45u);
     }

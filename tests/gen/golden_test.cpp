@@ -128,7 +128,8 @@ TEST_P(Golden, DriverAndInstrumentationFilesAreAsExpected) {
     const fs::path base = GOLDEN_ROOT / base_name;
     TempDir dir;
     copy_scripts(base, dir.path);
-    std::istringstream command(with_values(slurp((source / "command").string()), {{"@DIR@", dir.path}}));
+    std::istringstream command(
+        with_values(slurp((source / "command").string()), {{"@DIR@", dir.path}}));
     std::string line;
     std::getline(command, line);
     const std::vector<std::string> args = arguments(line);
