@@ -258,7 +258,8 @@ void expect_golden(const std::string& expected_file, const std::string& actual,
 }
 
 std::vector<Placeholder> run_placeholders(const std::string& dir) {
-    std::vector<Placeholder> out = {{"@DIR@", dir}};
+    // The tools name directories as the kernel sees them, a symbolic link resolved.
+    std::vector<Placeholder> out = {{"@DIR@", std::filesystem::canonical(dir).string()}};
     for (const auto& entry : std::filesystem::directory_iterator(dir)) {
         const std::string name = entry.path().filename().string();
         if (entry.path().extension() != ".ots")
