@@ -2,28 +2,18 @@
 // lib/locale/*.qm, and the installed binary runs with TARVELODIR = the install prefix.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sys/wait.h>
 
 #include "support/test_support.h"
 
 namespace {
 
-
 // Runs a shell command; its standard error (only) comes back in *err.
 int shell_err(const std::string& command, std::string* err) {
-    FILE* p = popen((command + " 2>&1 >/dev/null").c_str(), "r");
-    if (!p)
-        return -1;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0)
-        err->append(buffer, n);
-    int status = pclose(p);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const ShellOutput o = shell("(" + command + " 2>&1 >/dev/null)", false);
+    *err += o.text;
+    return o.status;
 }
 
 }  // namespace

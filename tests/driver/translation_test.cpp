@@ -19,60 +19,52 @@ const std::string ENGLISH_BANNER =
     "\nTarvelo C++ Test Compiler 8.0.1.2.343.015\n"
     "Copyright (C) Tarvelo Software. All rights reserved.\n\n";
 
-ProcessResult run_with_locale(const std::vector<std::string>& args,
-                              const std::vector<std::string>& env) {
-    TempDir dir;
-    return run_vexprepro(args, dir.path, nullptr, env);
-}
-
-const std::vector<std::string> FRENCH_LC_ALL = {"LC_ALL=fr_FR.UTF-8"};
-
 std::string qm_dir() { return std::string(VEX_BUILD_DIR) + "/stage/lib/locale"; }
+
+// Each run: its environment, its arguments and texts its standard error must hold, the
+// first of them at the start.
+struct LocaleRun {
+    std::vector<std::string> env;
+    std::vector<std::string> args;
+    std::vector<std::string> holds;
+    const char* never = "\xff";  // a text it must not hold
+};
 
 }  // namespace
 
-TEST(Translation, FrenchLocaleTranslatesTheMessageAndTheUsage) {
-    ProcessResult r = run_with_locale({"a.otc", "-G", "JAVA"}, FRENCH_LC_ALL);
-    EXPECT_EQ(r.status, 255);
-    ASSERT_EQ(r.err.rfind(FRENCH_BANNER, 0), 0u) << r.err;
-    std::string rest = r.err.substr(FRENCH_BANNER.size());
-    EXPECT_EQ(rest.substr(0, rest.find('\n') + 1),
-              "vexprepro - erreur : `JAVA' n'est pas un param\xc3\xa8tre valide pour l'option "
-              "`-G'.\n");
-    EXPECT_NE(rest.find("\nUtilisation : vexprepro <FichiersSources>\n"), std::string::npos);
-    EXPECT_NE(rest.find("  <FichierDynamique>        : nom du fichier dynamique (.tdf).\n"),
-              std::string::npos);
-    EXPECT_EQ(rest.find("Usage :"), std::string::npos);
-}
-
-TEST(Translation, FrenchSummaryAndTemplates) {
-    ProcessResult r = run_with_locale({"-G", "c++", "-O", "o", "-OTI", "i", "-TDF", "t", "x.txt"},
-                                      {"LANG=fr_FR.UTF-8", "LC_ALL=", "LC_MESSAGES="});
-    EXPECT_EQ(r.err, FRENCH_BANNER +
-                         "vexprepro - erreur : Impossible d'ouvrir `x.txt', ce n'est pas un "
-                         "fichier source Object Testing correct.\n"
-                         "\n----------------------------------\n"
-                         "Compilateur de tests C++ message : 1 erreur(s) d\xc3\xa9tect\xc3\xa9"
-                         "e(s)\n"
-                         "----------------------------------\n\n");
-    EXPECT_EQ(r.status, 255);
-}
-
-TEST(Translation, LcMessagesSelectsTheLanguageToo) {
-    ProcessResult r = run_with_locale({}, {"LC_ALL=", "LANG=", "LC_MESSAGES=fr_CA.UTF-8"});
-    EXPECT_EQ(r.err.rfind(FRENCH_BANNER, 0), 0u) << r.err;
-    EXPECT_NE(r.err.find("vexprepro - erreur : Des fichiers source OTD ou OTC doivent"),
-              std::string::npos);
-}
-
-TEST(Translation, EnglishWhenNoTranslationMatches) {
-    for (const char* locale : {"LC_ALL=de_DE.UTF-8", "LC_ALL=C", "LC_ALL=en_US.UTF-8"}) {
-        ProcessResult r = run_with_locale({"a.otc", "-G", "JAVA"}, {locale});
-        EXPECT_EQ(r.err.rfind(ENGLISH_BANNER, 0), 0u) << locale;
-        EXPECT_NE(r.err.find("vexprepro - error: `JAVA' is not a good parameter for the `-G' "
-                             "option.\n\nUsage : vexprepro <SourceFiles>\n"),
-                  std::string::npos)
-            << locale;
+TEST(Translation, TheLocaleChoosesTheLanguageOfEveryText) {
+    const std::vector<std::string> java = {"a.otc", "-G", "JAVA"};
+    const std::string english_java = "vexprepro - error: `JAVA' is not a good parameter for the "
+                                     "`-G' option.\n\nUsage : vexprepro <SourceFiles>\n";
+    const LocaleRun runs[] = {
+        {{"LC_ALL=fr_FR.UTF-8"}, java,
+         {FRENCH_BANNER + "vexprepro - erreur : `JAVA' n'est pas un param\xc3\xa8tre valide pour "
+                          "l'option `-G'.\n",
+          "\nUtilisation : vexprepro <FichiersSources>\n",
+          "  <FichierDynamique>        : nom du fichier dynamique (.tdf).\n"},
+         "Usage :"},
+        {{"LANG=fr_FR.UTF-8", "LC_ALL=", "LC_MESSAGES="},
+         {"-G", "c++", "-O", "o", "-OTI", "i", "-TDF", "t", "x.txt"},
+         {FRENCH_BANNER + "vexprepro - erreur : Impossible d'ouvrir `x.txt', ce n'est pas un "
+                          "fichier source Object Testing correct.\n"
+                          "\n----------------------------------\n"
+                          "Compilateur de tests C++ message : 1 erreur(s) d\xc3\xa9tect\xc3\xa9"
+                          "e(s)\n"
+                          "----------------------------------\n\n"}},
+        {{"LC_ALL=", "LANG=", "LC_MESSAGES=fr_CA.UTF-8"}, {},
+         {FRENCH_BANNER + "vexprepro - erreur : Des fichiers source OTD ou OTC doivent"}},
+        {{"LC_ALL=de_DE.UTF-8"}, java, {ENGLISH_BANNER + english_java}},
+        {{"LC_ALL=C"}, java, {ENGLISH_BANNER + english_java}},
+        {{"LC_ALL=en_US.UTF-8"}, java, {ENGLISH_BANNER + english_java}},
+    };
+    for (const LocaleRun& run : runs) {
+        TempDir dir;
+        const ProcessResult r = run_vexprepro(run.args, dir.path, nullptr, run.env);
+        EXPECT_EQ(r.status, 255) << run.env.back();
+        EXPECT_EQ(r.err.rfind(run.holds.front(), 0), 0u) << r.err;
+        for (const std::string& text : run.holds)
+            EXPECT_NE(r.err.find(text), std::string::npos) << text;
+        EXPECT_EQ(r.err.find(run.never), std::string::npos) << r.err;
     }
 }
 

@@ -2,6 +2,8 @@
 // the one-pass substitution of report_error.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "driver/options.h"
 #include "errors/report.h"
 #include "support/test_support.h"
@@ -106,134 +108,87 @@ TEST(Report, CatalogueHasSixtyTwoMessagesAndNoFortieth) {
     EXPECT_EQ(message_template(63), nullptr);
 }
 
-TEST(Report, ReportsWithFileAndLine) {
-    RunState run;
-    report_error(MSG_EXPECTED, Location{"suite.otd", 12}, q("{"), q("TEST"));
-    EXPECT_EQ(run.diagnostics,
-              "vexprepro - syntax error: suite.otd:12: `{' expected instead of `TEST'.\n");
-    EXPECT_EQ(error_count, 1u);
-}
+namespace {
 
-TEST(Report, ReportsWithFileAndNoLine) {
-    RunState run;
-    report_error(MSG_CANNOT_OPEN, Location{"sub/x.otd", 0}, q("x.otd"));
-    EXPECT_EQ(run.diagnostics, "vexprepro - error: sub/x.otd: Cannot open `x.otd'.\n");
-}
+struct ReportRow {
+    int number;
+    Location where;
+    std::vector<MessageArg> args;  // up to five
+    const char* printed;
+};
 
-TEST(Report, ReportsWithoutLocation) {
-    RunState run;
-    report_error(MSG_OPTION_MISSING, {}, q("-G"));
-    EXPECT_EQ(run.diagnostics, "vexprepro - error: The `-G' option must be specified.\n");
-}
+}  // namespace
 
-TEST(Report, KeepsAPlaceholderWithoutArgument) {
-    RunState run;
-    report_error(MSG_NO_MEMORY_HASH_TOKEN);
-    EXPECT_EQ(run.diagnostics,
-              "vexprepro - lexical error: Not enough memory to create the hash token `%1'.\n");
-}
-
-TEST(Report, IgnoresArgumentsWithoutPlaceholder) {
-    RunState run;
-    report_error(MSG_MAX_ERRORS_RANGE, {}, q("a"), q("b"));
-    EXPECT_EQ(run.diagnostics,
-              "vexprepro - error: The maximum number of errors can range from 1 to 30000.\n");
-}
-
-TEST(Report, AbsentArgumentConsumesNoPlaceholder) {
-    RunState run;
-    report_error(MSG_EXPECTED, {}, std::nullopt, q("x"));
-    EXPECT_EQ(run.diagnostics, "vexprepro - syntax error: `x' expected instead of `%2'.\n");
-}
-
-TEST(Report, FillsFiveArgumentsInOrder) {
-    RunState run;
-    report_error(MSG_EXPECTED_4, {}, q("a"), q("b"), q("c"), q("d"), q("e"));
-    EXPECT_EQ(run.diagnostics,
-              "vexprepro - syntax error: `a', 'b', 'c', or 'd' expected instead of `e'.\n");
-}
-
-TEST(Report, NeverRescansAnArgumentText) {
-    RunState run;
-    // A script token "%2" passed as %1 must stay as written.
-    report_error(MSG_EXPECTED, Location{"a.otd", 3}, q("%2"), q("x"));
-    report_error(MSG_EXPECTED, Location{"a.otd", 4}, q("y"), q("%1"));
-    report_error(MSG_ALREADY_DEFINED_NAMED, Location{"a.otd", 5}, q("%1%2"), q("100%"));
-    EXPECT_EQ(run.diagnostics,
-              "vexprepro - syntax error: a.otd:3: `%2' expected instead of `x'.\n"
-              "vexprepro - syntax error: a.otd:4: `y' expected instead of `%1'.\n"
-              "vexprepro - semantic error: a.otd:5: The %1%2 component `100%' is already "
-              "defined in this block.\n");
-}
-
-TEST(Report, ArgumentsWithoutPercentGiveTheSequentialResult) {
-    // Without "%" in the arguments, one pass equals substituting them one by one
-    // into the lowest placeholder left.
-    QString a = q("alpha"), b = q("beta");
-    const QString* args[] = {&a, &b};
-    QString sequential = q("%3 then %1, %3 again, %7 unused").arg(a).arg(b);
-    EXPECT_EQ(substitute_arguments(q("%3 then %1, %3 again, %7 unused"), args, 2), sequential);
-    EXPECT_EQ(sequential, q("beta then alpha, beta again, %7 unused"));
+// Locations print as "file:line: ", "file: " or nothing; every argument fills its
+// placeholder in one pass, absent ones consume none, and argument texts are not rescanned.
+TEST(Report, LocationsAndArgumentsFillTheTemplate) {
+    const ReportRow reports[] = {
+        {MSG_EXPECTED, {"suite.otd", 12}, {q("{"), q("TEST")},
+         "vexprepro - syntax error: suite.otd:12: `{' expected instead of `TEST'.\n"},
+        {MSG_CANNOT_OPEN, {"sub/x.otd", 0}, {q("x.otd")},
+         "vexprepro - error: sub/x.otd: Cannot open `x.otd'.\n"},
+        {MSG_OPTION_MISSING, {}, {q("-G")},
+         "vexprepro - error: The `-G' option must be specified.\n"},
+        {MSG_NO_MEMORY_HASH_TOKEN, {}, {},
+         "vexprepro - lexical error: Not enough memory to create the hash token `%1'.\n"},
+        {MSG_MAX_ERRORS_RANGE, {}, {q("a"), q("b")},
+         "vexprepro - error: The maximum number of errors can range from 1 to 30000.\n"},
+        {MSG_EXPECTED, {}, {std::nullopt, q("x")},
+         "vexprepro - syntax error: `x' expected instead of `%2'.\n"},
+        {MSG_EXPECTED_4, {}, {q("a"), q("b"), q("c"), q("d"), q("e")},
+         "vexprepro - syntax error: `a', 'b', 'c', or 'd' expected instead of `e'.\n"},
+        {MSG_EXPECTED, {"a.otd", 3}, {q("%2"), q("x")},
+         "vexprepro - syntax error: a.otd:3: `%2' expected instead of `x'.\n"},
+        {MSG_EXPECTED, {"a.otd", 4}, {q("y"), q("%1")},
+         "vexprepro - syntax error: a.otd:4: `y' expected instead of `%1'.\n"},
+        {MSG_ALREADY_DEFINED_NAMED, {"a.otd", 5}, {q("%1%2"), q("100%")},
+         "vexprepro - semantic error: a.otd:5: The %1%2 component `100%' is already defined in "
+         "this block.\n"},
+    };
+    for (const ReportRow& r : reports) {
+        RunState run;
+        std::vector<MessageArg> a = r.args;
+        a.resize(5);
+        report_error(r.number, r.where, a[0], a[1], a[2], a[3], a[4]);
+        EXPECT_EQ(run.diagnostics, r.printed);
+        EXPECT_EQ(error_count, 1u);
+    }
 }
 
 TEST(Report, SubstitutionFillsEveryOccurrenceOfTheRankedPlaceholder) {
     QString a = q("A"), b = q("B"), c = q("C");
     const QString* args[] = {&a, &b, &c};
+    EXPECT_EQ(substitute_arguments(q("%3 then %1, %3 again, %7 unused"), args, 2),
+              q("B then A, B again, %7 unused"));
     EXPECT_EQ(substitute_arguments(q("%2%2 %5 %12 %%1"), args, 3), q("BB C %12 %A"));
     EXPECT_EQ(substitute_arguments(q("no placeholder"), args, 3), q("no placeholder"));
     EXPECT_EQ(substitute_arguments(q("%0 %1 100%"), args, 1), q("%0 A 100%"));
     EXPECT_EQ(substitute_arguments(q("%1 %2"), args, 0), q("%1 %2"));
-    EXPECT_EQ(substitute_arguments(q("%\xd9\xa1 %1"), args, 1), q("%\xd9\xa1 A"));  // ASCII digits only
+    EXPECT_EQ(substitute_arguments(q("%\xd9\xa1 %1"), args, 1),
+        q("%\xd9\xa1 A"));  // ASCII digits only
 }
 
-TEST(Report, LimitReplacesTheNextErrorAndSilencesTheRest) {
-    RunState run;
-    the_options->max_errors = 1;
-    report_error(MSG_EXPECTED, Location{"a.otd", 1}, q("{"), q("x"));
-    report_error(MSG_UNRESOLVED, Location{"a.otd", 2}, q("calling of"), q("P"));
-    report_error(MSG_CANNOT_OPEN, Location{"b.otd", 0}, q("b.otd"));
-    EXPECT_EQ(run.diagnostics,
-              "vexprepro - syntax error: a.otd:1: `{' expected instead of `x'.\n"
-              "vexprepro - error: a.otd:2: Too many errors.\n");
-    EXPECT_EQ(error_count, 3u);
-}
-
-TEST(Report, DefaultLimitPrintsThirtyThenTooManyErrors) {
-    RunState run;
-    for (int i = 1; i <= 45; ++i)
-        report_error(MSG_LABEL_NOT_FOUND, Location{"x.otd", i}, QString::number(i));
-    std::string expected;
-    for (int i = 1; i <= 30; ++i)
-        expected += "vexprepro - error: x.otd:" + std::to_string(i) + ": Label `" +
-                    std::to_string(i) + "' not found.\n";
-    expected += "vexprepro - error: x.otd:31: Too many errors.\n";
-    EXPECT_EQ(run.diagnostics, expected);
-    EXPECT_EQ(error_count, 45u);
-}
-
-TEST(Report, LimitDefaultsToThirtyWithoutOptions) {
-    RunState run;
-    Options* saved = the_options;
-    the_options = nullptr;
-    for (int i = 0; i < 32; ++i)
-        report_error(MSG_UNEXPECTED);
-    the_options = saved;
-    EXPECT_EQ(error_count, 32u);
-    EXPECT_NE(run.diagnostics.find("Too many errors."), std::string::npos);
-    EXPECT_EQ(std::count(run.diagnostics.begin(), run.diagnostics.end(), '\n'), 31);
-}
-
-TEST(Report, PrintTextWritesTheTextAsItIs) {
-    RunState run;
-    print_text(q("line one\nno break"));
-    EXPECT_EQ(run.diagnostics, "line one\nno break");
-    EXPECT_EQ(error_count, 0u);
-}
-
-TEST(Report, ArgumentHelpersConvertEightBitText) {
-    EXPECT_EQ(arg_text("caf\xc3\xa9"), QString::fromUtf8("caf\xc3\xa9"));
-    EXPECT_EQ(arg_text(static_cast<const char*>(nullptr)), QString());
-    EXPECT_EQ(arg_text(std::string_view("abc", 2)), q("ab"));
-    // Without an installed translator a parameter word is its source text.
-    EXPECT_EQ(parameter_word("inheritance of"), q("inheritance of"));
+// Past the limit one "Too many errors." takes the next message's location; the rest are
+// counted, not printed. Without an options record the limit is 30.
+TEST(Report, TheLimitReplacesTheNextErrorAndSilencesTheRest) {
+    for (unsigned limit : {1u, 30u, 0u}) {
+        RunState run;
+        Options* saved = the_options;
+        if (limit == 0)
+            the_options = nullptr;
+        else
+            the_options->max_errors = limit;
+        for (int i = 1; i <= 45; ++i)
+            report_error(MSG_LABEL_NOT_FOUND, Location{"x.otd", i}, QString::number(i));
+        the_options = saved;
+        const unsigned shown = limit ? limit : 30;
+        std::string expected;
+        for (unsigned i = 1; i <= shown; ++i)
+            expected += "vexprepro - error: x.otd:" + std::to_string(i) + ": Label `" +
+                        std::to_string(i) + "' not found.\n";
+        expected +=
+            "vexprepro - error: x.otd:" + std::to_string(shown + 1) + ": Too many errors.\n";
+        EXPECT_EQ(run.diagnostics, expected) << limit;
+        EXPECT_EQ(error_count, 45u);
+    }
 }

@@ -2,18 +2,20 @@
 // Each case under tests/golden/<case>/ holds its scripts, a `command` file (the scripts
 // and options on its first line, then NAME=value environment lines; @DIR@ stands for the
 // directory the tool runs in) and the expected files expected.driver and expected.oti.
-// The tool runs in a fixed directory with fixed file times, so the paths in the #line
-// directives and the checksum pairs are the same on every run.
+// A case that differs from another in a few lines names it in a `base` file: it runs
+// the base's scripts with its own command, and expected.driver.lines lists the lines of
+// the base's expected.driver it changes ("<line number> <text>").
+// The scripts get fixed file times, so only the directory and the checksum pairs differ
+// from run to run: the expected files hold @DIR@ and @SUM<n>@ there.
 // VEX_UPDATE_GOLDEN=1 rewrites the expected files: read every changed line against the
 // templates before committing them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <fcntl.h>
 #include <sys/stat.h>
 
 #include "support/test_support.h"
@@ -24,34 +26,94 @@ namespace {
 
 const fs::path GOLDEN_ROOT = fs::path(VEX_SOURCE_DIR) / "tests" / "golden";
 
-std::string replaced(std::string text, const std::string& from, const std::string& to) {
-    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
-        text.replace(at, from.size(), to);
+bool is_case_file(const std::string& name) {
+    return name == "command" || name == "base" || name.rfind("expected.", 0) == 0;
+}
+
+void copy_scripts(const fs::path& from, const fs::path& to) {
+    for (const auto& entry : fs::directory_iterator(from)) {
+        if (is_case_file(entry.path().filename().string()))
+            continue;
+        const fs::path copy = to / entry.path().filename();
+        fs::copy_file(entry.path(), copy);
+        const timespec times[2] = {{1700000000, 0}, {1700000000, 0}};
+        utimensat(AT_FDCWD, copy.c_str(), times, 0);
+    }
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream s(text);
+    for (std::string line; std::getline(s, line);)
+        lines.push_back(line + "\n");
+    return lines;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& l : lines)
+        text += l;
     return text;
 }
 
-std::vector<std::string> words(const std::string& line) {
-    std::istringstream s(line);
-    std::vector<std::string> out;
-    for (std::string w; s >> w;)
-        out.push_back(w);
+// The base's expected text with the variant's lines put in; the caller compares it.
+std::string patched(const std::string& base, const std::string& changes) {
+    std::vector<std::string> lines = lines_of(base);
+    for (const std::string& change : lines_of(changes)) {
+        const std::size_t blank = change.find(' ');
+        const std::size_t n = std::stoul(change.substr(0, blank));
+        if (n == 0 || n > lines.size()) {
+            ADD_FAILURE() << "no line " << n << " to change";
+            continue;
+        }
+        lines[n - 1] = change.substr(blank + 1);
+    }
+    return joined(lines);
+}
+
+// The lines where `actual` departs from `base`, in the form patched() reads.
+std::string changes_from(const std::string& base, const std::string& actual) {
+    const std::vector<std::string> a = lines_of(base), b = lines_of(actual);
+    if (a.size() != b.size()) {
+        ADD_FAILURE() << "a variant keeps the lines of its base: make it a case of its own";
+        return "";
+    }
+    std::string out;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i])
+            out += std::to_string(i + 1) + " " + b[i];
     return out;
 }
 
-std::string unified_diff(const fs::path& expected, const std::string& actual) {
-    const fs::path actual_file = fs::temp_directory_path() / "vexprepro-golden-actual";
-    std::ofstream(actual_file, std::ios::binary) << actual;
-    std::string command = "diff -u '" + expected.string() + "' '" + actual_file.string() + "'";
-    return shell(command).text;
-}
-
-void compare(const fs::path& expected, const std::string& actual) {
-    if (std::getenv("VEX_UPDATE_GOLDEN")) {
-        std::ofstream(expected, std::ios::binary) << actual;
+void compare_variant(const fs::path& base_file, const fs::path& lines_file,
+                     const std::string& actual, const std::vector<Placeholder>& placeholders) {
+    const std::string base = slurp(base_file.string());
+    if (updating_golden_files()) {
+        std::ofstream(lines_file, std::ios::binary)
+            << changes_from(base, with_placeholders(actual, placeholders));
         return;
     }
-    ASSERT_TRUE(fs::exists(expected)) << expected;
-    EXPECT_TRUE(slurp(expected) == actual) << unified_diff(expected, actual);
+    const std::string expected = patched(base, slurp(lines_file.string()));
+    expect_same_text(lines_file.string(), with_values(expected, placeholders), actual);
+}
+
+// The first line of `command` as arguments, the required outputs added where it has none.
+std::vector<std::string> arguments(const std::string& line) {
+    std::istringstream s(line);
+    std::vector<std::string> args = {"-G", "C++"};
+    for (std::string w; s >> w;)
+        args.push_back(w);
+    for (const auto& [option, value] : {std::pair{"-O", "driver.cc"}, {"-OTI", "driver.oti"},
+                                        {"-TDF", "driver.tdf"}})
+        if (std::find(args.begin(), args.end(), option) == args.end())
+            args.insert(args.end(), {option, value});
+    return args;
+}
+
+fs::path output_of(const std::vector<std::string>& args, const char* option, const fs::path& dir) {
+    const auto at = std::find(args.begin(), args.end(), option);
+    const fs::path name = *(at + 1);
+    return name.is_absolute() ? name : dir / name;
 }
 
 class Golden : public testing::TestWithParam<std::string> {};
@@ -60,41 +122,37 @@ class Golden : public testing::TestWithParam<std::string> {};
 
 TEST_P(Golden, DriverAndInstrumentationFilesAreAsExpected) {
     const fs::path source = GOLDEN_ROOT / GetParam();
-    const fs::path dir = fs::temp_directory_path() / ("vexprepro-golden-" + GetParam());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    for (const auto& entry : fs::directory_iterator(source)) {
-        const std::string name = entry.path().filename().string();
-        if (name == "command" || name.rfind("expected.", 0) == 0)
-            continue;
-        fs::copy_file(entry.path(), dir / name);
-        const timespec times[2] = {{1700000000, 0}, {1700000000, 0}};
-        utimensat(AT_FDCWD, (dir / name).c_str(), times, 0);
-    }
-    std::istringstream command(replaced(slurp(source / "command"), "@DIR@", dir.string()));
+    const bool variant = fs::exists(source / "base");
+    std::string base_name = variant ? slurp((source / "base").string()) : GetParam();
+    base_name.erase(base_name.find_last_not_of("\n") + 1);
+    const fs::path base = GOLDEN_ROOT / base_name;
+    TempDir dir;
+    copy_scripts(base, dir.path);
+    std::istringstream command(
+        with_values(slurp((source / "command").string()), {{"@DIR@", dir.path}}));
     std::string line;
     std::getline(command, line);
-    std::vector<std::string> args = words(line);
-    args.insert(args.begin(), {"-G", "C++"});
-    for (const auto& [option, value] : {std::pair{"-O", "driver.cc"}, {"-OTI", "driver.oti"},
-                                        {"-TDF", "driver.tdf"}})
-        if (std::find(args.begin(), args.end(), option) == args.end())
-            args.insert(args.end(), {option, value});
+    const std::vector<std::string> args = arguments(line);
     std::vector<std::string> env = {"XRLTGT="};
     while (std::getline(command, line))
         if (!line.empty())
             env.push_back(line);
-    const ProcessResult r = run_vexprepro(args, dir.string(), nullptr, env);
+    const ProcessResult r = run_vexprepro(args, dir.path, nullptr, env);
     ASSERT_EQ(r.status, 0) << r.err;
-    const auto output = [&](const char* option) {
-        for (std::size_t i = 0; i + 1 < args.size(); ++i)
-            if (args[i] == option)
-                return fs::path(args[i + 1]).is_absolute() ? fs::path(args[i + 1]) : dir / args[i + 1];
-        return fs::path();
-    };
-    compare(source / "expected.driver", slurp(output("-O")));
-    compare(source / "expected.oti", slurp(output("-OTI")));
-    fs::remove_all(dir);
+    const std::vector<Placeholder> placeholders = run_placeholders(dir.path);
+    const std::string driver = slurp(output_of(args, "-O", dir.path).string());
+    if (variant)
+        compare_variant(base / "expected.driver", source / "expected.driver.lines", driver,
+                        placeholders);
+    else
+        expect_golden((source / "expected.driver").string(), driver, placeholders);
+    // A variant shares its base's instrumentation file; updating rewrites only the base's.
+    const std::string oti = slurp(output_of(args, "-OTI", dir.path).string());
+    if (variant)
+        expect_same_text(base_name + "/expected.oti",
+                         with_values(slurp((base / "expected.oti").string()), placeholders), oti);
+    else
+        expect_golden((source / "expected.oti").string(), oti, placeholders);
 }
 
 static std::vector<std::string> golden_cases() {

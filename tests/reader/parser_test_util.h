@@ -1,5 +1,5 @@
-// tests/reader/parser_test_util.h: reads small scripts written into a fresh
-// directory, for the reader tests.
+// tests/reader/parser_test_util.h: scripts written into a fresh directory and read, for
+// the reader tests.
 #pragma once
 #include <string>
 
@@ -20,16 +20,3 @@ struct ScriptDir {
     int read(const std::string& name) { return read_script(name.c_str(), run.root, false, nullptr); }
     std::string tree() const { return dump_tree(run.root); }
 };
-
-// Writes one script and reads it; the tree dump and the diagnostics.
-struct ReadResult {
-    std::string tree;
-    std::string diagnostics;
-};
-
-inline ReadResult read_one(const std::string& name, const std::string& text) {
-    ScriptDir s;
-    s.write(name, text);
-    s.read(name);
-    return {s.tree(), s.run.diagnostics};
-}

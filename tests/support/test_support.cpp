@@ -1,6 +1,9 @@
 // tests/support/test_support.cpp: shared test aids (see test_support.h).
 #include "support/test_support.h"
 
+#include <gtest/gtest.h>
+
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +18,7 @@
 #include <unistd.h>
 
 #include "driver/options.h"
+#include "driver/run.h"
 #include "errors/report.h"
 #include "fi/names.h"
 #include "reader/parser.h"
@@ -41,11 +45,20 @@ RunState::~RunState() {
     set_output_capture(nullptr);
 }
 
+void run_scripts(RunState& run, const std::vector<std::string>& scripts) {
+    the_options->output_name = "driver.cc";
+    the_options->oti_name = "driver.oti";
+    the_options->tdf_name = "driver.tdf";
+    for (const std::string& s : scripts)
+        append_source_file(s.c_str());
+    run_phases(run.root);
+}
+
 TempDir::TempDir() {
-    char pattern[] = "/tmp/vextest.XXXXXX";
-    if (!mkdtemp(pattern))
+    std::string pattern = (std::filesystem::temp_directory_path() / "vextest.XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
         throw std::runtime_error("mkdtemp failed");
-    path = pattern;
+    path = std::filesystem::canonical(pattern).string();  // as the tool's getcwd sees it
     previous = std::filesystem::current_path().string();
     std::filesystem::current_path(path);
 }
@@ -183,4 +196,85 @@ Component* find_component(Component* c, int kind, const char* name) {
             return inner;
     }
     return nullptr;
+}
+
+static std::string replaced(std::string text, const std::string& from, const std::string& to) {
+    if (from.empty())
+        return text;
+    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+std::string with_values(std::string text, const std::vector<Placeholder>& placeholders) {
+    for (const Placeholder& p : placeholders)
+        text = replaced(std::move(text), p.name, p.value);
+    return text;
+}
+
+std::string with_placeholders(std::string text, const std::vector<Placeholder>& placeholders) {
+    for (const Placeholder& p : placeholders)
+        text = replaced(std::move(text), p.value, p.name);
+    return text;
+}
+
+static std::string unified_diff(const std::string& label, const std::string& expected,
+                                const std::string& actual) {
+    const std::filesystem::path dir = std::filesystem::temp_directory_path();
+    std::string pattern = (dir / "vexdiff.XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        return "(no diff: mkdtemp failed)";
+    std::ofstream(pattern + "/expected", std::ios::binary) << expected;
+    std::ofstream(pattern + "/actual", std::ios::binary) << actual;
+    const std::string diff = shell("cd " + shell_quoted(pattern) + " && diff -u --label " +
+                                   shell_quoted(label) + " --label actual expected actual").text;
+    std::error_code ec;
+    std::filesystem::remove_all(pattern, ec);
+    return diff;
+}
+
+void expect_same_text(const std::string& label, const std::string& expected,
+                      const std::string& actual) {
+    if (expected != actual)
+        ADD_FAILURE() << label << " differs:\n" << unified_diff(label, expected, actual);
+}
+
+bool updating_golden_files() {
+    const char* update = std::getenv("VEX_UPDATE_GOLDEN");
+    return update && std::string(update) == "1";
+}
+
+void expect_golden(const std::string& expected_file, const std::string& actual,
+                   const std::vector<Placeholder>& placeholders) {
+    if (updating_golden_files()) {
+        std::ofstream(expected_file, std::ios::binary) << with_placeholders(actual, placeholders);
+        return;
+    }
+    if (!std::filesystem::exists(expected_file)) {
+        ADD_FAILURE() << expected_file << " is missing (VEX_UPDATE_GOLDEN=1 writes it)";
+        return;
+    }
+    expect_same_text(expected_file, with_values(slurp(expected_file), placeholders), actual);
+}
+
+std::vector<Placeholder> run_placeholders(const std::string& dir) {
+    // The tools name directories as the kernel sees them, a symbolic link resolved.
+    std::vector<Placeholder> out = {{"@DIR@", std::filesystem::canonical(dir).string()}};
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.path().extension() != ".ots")
+            continue;
+        std::size_t digits = name.size() - 4;
+        while (digits > 0 && std::isdigit(static_cast<unsigned char>(name[digits - 1])))
+            --digits;
+        const std::string ots = slurp(entry.path().string());
+        const std::size_t ck = ots.rfind("\nCK ");
+        unsigned a = 0, b = 0;
+        if (ck == std::string::npos || std::sscanf(ots.c_str() + ck, "\nCK %xh %xh", &a, &b) != 2)
+            continue;  // a listing cut short has no pair to stand for
+        char pair[40];
+        std::snprintf(pair, sizeof pair, "0x%x, 0x%x", a, b);
+        out.push_back({"@SUM" + std::to_string(std::stoi(name.substr(digits))) + "@", pair});
+    }
+    return out;
 }

@@ -1,5 +1,6 @@
 // tests/support/test_support.h: shared test aids: a fresh run state per test,
-// captured diagnostics, temporary directories and running the real binary.
+// captured diagnostics, temporary directories, running the real binary and golden files.
+// Failures are gtest failures of the calling test; nothing here throws but TempDir.
 #pragma once
 #include <string>
 #include <vector>
@@ -15,7 +16,12 @@ struct RunState {
     Component* root = nullptr;
 };
 
-// A fresh temporary directory, removed with its contents at destruction; the process's
+// Runs the phases of the tool (run_phases, as vexprepro runs them) over `scripts`, read
+// from the current directory, with the outputs named driver.cc, driver.oti, driver.tdf.
+// What they said is in run.diagnostics.
+void run_scripts(RunState& run, const std::vector<std::string>& scripts);
+
+// A fresh temporary directory under $TMPDIR (or /tmp), removed with its contents at destruction; the process's
 // current directory is moved into it while the object lives (and restored after).
 struct TempDir {
     TempDir();
@@ -59,3 +65,31 @@ std::string slurp(const std::string& path);
 // The first component of that kind (and name, unless nullptr) in pre-order from `first`
 // and its siblings.
 Component* find_component(Component* first, int kind, const char* name);
+
+// Golden files. Where the output holds a value that changes from run to run, the expected
+// file holds a placeholder: @DIR@ for the temporary directory the tool ran in, @SUM<n>@
+// for the checksum pair of script n (it covers the directory's name).
+struct Placeholder {
+    std::string name;   // as the expected file writes it, "@DIR@"
+    std::string value;  // what the output holds in its place
+};
+
+// `text` with every placeholder's name replaced by its value, and the reverse.
+std::string with_values(std::string text, const std::vector<Placeholder>& placeholders);
+std::string with_placeholders(std::string text, const std::vector<Placeholder>& placeholders);
+
+// Expects the two texts equal byte for byte; a mismatch fails with their unified diff.
+void expect_same_text(const std::string& label, const std::string& expected,
+                      const std::string& actual);
+
+// Compares `actual` with the expected file, its placeholders replaced by their values.
+// With VEX_UPDATE_GOLDEN=1 it rewrites the file from `actual`, the placeholders put back.
+void expect_golden(const std::string& expected_file, const std::string& actual,
+                   const std::vector<Placeholder>& placeholders);
+
+// True when VEX_UPDATE_GOLDEN=1 asks for expected files to be rewritten.
+bool updating_golden_files();
+
+// @DIR@ for `dir`, and @SUM<n>@ for each listing "<script><n>.ots" there: the pair its
+// CK line holds, written as the driver and the woven files register it ("0x1a, 0x2b").
+std::vector<Placeholder> run_placeholders(const std::string& dir);
