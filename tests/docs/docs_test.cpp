@@ -24,6 +24,7 @@
 #include <map>
 #include <optional>
 #include <regex>
+#include <set>
 #include <sstream>
 
 #include "errors/report.h"
@@ -45,10 +46,16 @@ struct Example {
 
 void PrintTo(const Example& e, std::ostream* out) { *out << e.where; }
 
+struct Link {
+    std::string where, page, target;  // target: "language.md#run", "#contents", "../README.md"
+};
+
 struct Pages {
     std::vector<Example> examples;
     std::vector<std::string> problems;       // what is wrong with the pages themselves
     std::map<int, std::string> message_headings;  // number -> text, from docs/messages.md
+    std::map<std::string, std::set<std::string>> anchors;  // page file name -> its anchors
+    std::vector<Link> links;
 };
 
 std::string words_of(const std::string& text) {  // "A first test!" -> "a_first_test"
@@ -66,17 +73,20 @@ std::string words_of(const std::string& text) {  // "A first test!" -> "a_first_
 // One page. `current` is the example blocks go to (an index into examples), -1 when none.
 class PageReader {
 public:
-    PageReader(Pages& pages, const fs::path& path) : pages_(pages), page_(path.stem().string()) {
+    PageReader(Pages& pages, const fs::path& path)
+        : pages_(pages), page_(path.stem().string()), file_(path.filename().string()) {
         std::istringstream in(slurp(path.string()));
         for (std::string line; std::getline(in, line);) {
             ++line_no_;
-            where_ = "docs/" + path.filename().string() + ":" + std::to_string(line_no_);
+            where_ = "docs/" + file_ + ":" + std::to_string(line_no_);
             if (line.rfind("```", 0) == 0)
                 read_block(in, line.substr(3));
             else if (line.rfind("#", 0) == 0)
                 heading(line);
             else if (line.rfind("<!-- example: ", 0) == 0)
                 marker(line.substr(14, line.find(" -->") - 14));
+            else
+                links_and_anchors(line);
         }
     }
 
@@ -91,15 +101,33 @@ private:
         return pages_.examples.back();
     }
 
+    // Anchors as the page renders them: `<a id="x">`, and headings lowered, with blanks
+    // made hyphens and other punctuation dropped.
+    void links_and_anchors(const std::string& line) {
+        static const std::regex link(R"(\]\(([^)\s]+)\))"), id(R"(<a id="([^"]+)\">)");
+        for (std::sregex_iterator m(line.begin(), line.end(), link), end; m != end; ++m)
+            pages_.links.push_back(Link{where_, file_, (*m)[1]});
+        for (std::sregex_iterator m(line.begin(), line.end(), id), end; m != end; ++m)
+            pages_.anchors[file_].insert((*m)[1]);
+    }
+
     void heading(const std::string& line) {
         const std::string title = line.substr(line.find_first_not_of('#'));
+        std::string anchor;
+        for (char c : title.substr(1))
+            if (std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_')
+                anchor += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            else if (c == ' ')
+                anchor += '-';
+        pages_.anchors[file_].insert(anchor);
+        links_and_anchors(title);
         std::smatch m;
         message_ = -1;
         if (page_ == "messages" && std::regex_match(title, m, std::regex(R"( (\d+) `` (.*) ``)"))) {
             message_ = std::stoi(m[1]);
             pages_.message_headings[message_] = m[2];
         }
-        start(title);
+        start(message_ >= 0 ? "message " + std::to_string(message_) : title);
     }
 
     // "NAME" or "NAME from OTHER"
@@ -157,7 +185,7 @@ private:
     }
 
     Pages& pages_;
-    std::string page_, where_;
+    std::string page_, file_, where_;
     int line_no_ = 0, current_ = -1, message_ = -1;
     std::map<std::string, int> named_;
 };
@@ -309,13 +337,20 @@ class DocExample : public testing::TestWithParam<Example> {};
 
 }  // namespace
 
-TEST(Docs, PagesAreWellFormed) {
+TEST(Docs, PagesAreWellFormedAndNameEveryMessage) {
     std::string problems;
     for (const std::string& p : pages().problems)
         problems += p + "\n";
     for (const Example& e : pages().examples)
         if (e.files.empty() && e.commands.empty())
             problems += e.where + ": expected output but nothing to run\n";
+    for (int n = 0; n <= 62; ++n) {
+        const char* text = message_template(n);
+        auto heading = pages().message_headings.find(n);
+        if (text && (heading == pages().message_headings.end() || heading->second != text))
+            problems += "docs/messages.md: message " + std::to_string(n) + " needs a heading `` " +
+                        text + " ``\n";
+    }
     EXPECT_EQ(problems, "");
 }
 
