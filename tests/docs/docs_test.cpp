@@ -344,6 +344,18 @@ TEST(Docs, PagesAreWellFormedAndNameEveryMessage) {
     for (const Example& e : pages().examples)
         if (e.files.empty() && e.commands.empty())
             problems += e.where + ": expected output but nothing to run\n";
+    for (const Link& l : pages().links) {
+        const std::size_t hash = l.target.find('#');
+        const std::string file = hash == 0 ? l.page : l.target.substr(0, hash);
+        const bool page = pages().anchors.count(file) > 0;
+        if (l.target.rfind("http", 0) == 0)
+            continue;
+        if (!page && !fs::exists(fs::path(VEX_SOURCE_DIR) / "docs" / file))
+            problems += l.where + ": no file " + file + "\n";
+        else if (page && hash != std::string::npos &&
+                 !pages().anchors.at(file).count(l.target.substr(hash + 1)))
+            problems += l.where + ": no anchor " + l.target + "\n";
+    }
     for (int n = 0; n <= 62; ++n) {
         const char* text = message_template(n);
         auto heading = pages().message_headings.find(n);
