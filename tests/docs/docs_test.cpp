@@ -280,7 +280,8 @@ struct Tools {
     }
 };
 
-// Under the sanitizers the runtime only links with their flags: a g++ on the path adds them.
+// The build installed into the example's prefix. Under the sanitizers the runtime links
+// only with their flags, so a g++ first on the path adds them.
 void install(const Tools& run) {
     const ShellOutput installed = shell(std::string(VEX_CMAKE_COMMAND) + " --install " +
                                         shell_quoted(VEX_BUILD_DIR) + " --prefix " +
@@ -344,6 +345,8 @@ TEST(Docs, PagesAreWellFormedAndNameEveryMessage) {
     for (const Example& e : pages().examples)
         if (e.files.empty() && e.commands.empty())
             problems += e.where + ": expected output but nothing to run\n";
+        else if (!e.commands.empty() && e.outputs.empty() && !e.diagnostics)
+            problems += e.where + ": commands that are not said to print anything\n";
     for (const Link& l : pages().links) {
         const std::size_t hash = l.target.find('#');
         const std::string file = hash == 0 ? l.page : l.target.substr(0, hash);
