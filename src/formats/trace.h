@@ -13,7 +13,8 @@
 namespace trace {
 
 constexpr const char* MAGIC = "VEXTRACE";  // first line: "VEXTRACE <version in hexadecimal>"
-constexpr int VERSION = 1;
+constexpr int VERSION = 2;
+constexpr int OLDEST_VERSION = 1;  // what a reader still accepts
 
 // A record's tag and the number of blank-separated fields after it. TEXT_FIELD marks a
 // record whose only field is the whole rest of the line (escaped text, blanks included).

@@ -161,12 +161,12 @@ private:
         LineReader lines(in, o.max_line_bytes);
         std::string line;
         const LineRead head = lines.next(&line);
-        char expected[32];
-        std::snprintf(expected, sizeof expected, "%s %x", trace::MAGIC,
-                      static_cast<unsigned>(trace::VERSION));
-        if ((head != LineRead::line && head != LineRead::cut_line) || line != expected)
+        const std::string magic = std::string(trace::MAGIC) + " ";
+        const bool known = line.size() == magic.size() + 1 && line.compare(0, magic.size(), magic) == 0 &&
+                           line.back() >= '0' + trace::OLDEST_VERSION && line.back() <= '0' + trace::VERSION;
+        if ((head != LineRead::line && head != LineRead::cut_line) || !known)
             return bad("`" + o.trace + "' is not a dynamic file of version " +
-                       std::to_string(trace::VERSION));
+                       std::to_string(trace::OLDEST_VERSION) + " to " + std::to_string(trace::VERSION));
         for (long line_no = 2;; ++line_no) {
             const LineRead got = lines.next(&line);
             const auto place = [&] { return o.trace + ":" + std::to_string(line_no) + ": "; };

@@ -63,9 +63,9 @@ TEST(Report, UnusableDynamicFilesAreRefusedWithTheirReasonAndNothingWritten) {
         std::string trace, error;  // error: after "vexreport: "
     };
     const Case cases[] = {
-        {"", "`t.tdf' is not a dynamic file of version 1"},
-        {"\x7f" "ELF\x01\x02 binary", "`t.tdf' is not a dynamic file of version 1"},
-        {"VEXTRACE 2\n", "`t.tdf' is not a dynamic file of version 1"},
+        {"", "`t.tdf' is not a dynamic file of version 1 to 2"},
+        {"\x7f" "ELF\x01\x02 binary", "`t.tdf' is not a dynamic file of version 1 to 2"},
+        {"VEXTRACE 3\n", "`t.tdf' is not a dynamic file of version 1 to 2"},
         {head + "ZZ 1 2\n", "t.tdf:4: unknown record `ZZ'"},
         {head + "ET 3 0\n",
          "t.tdf:4: an id and a file index expected, for the component and its caller"},
