@@ -52,9 +52,11 @@ Control control;
     std::_Exit(2);
 }
 
+// Progress alone does without them: its lines then name ids.
 void need_names() {
     std::string error;
-    if (!control.named && !load_names(control.options, registered_files(), &control.names, &error))
+    if (!control.named && !load_names(control.options, registered_files(), &control.names, &error) &&
+        needs_plan(control.options))
         fail(error);
     control.named = true;
 }
