@@ -180,7 +180,8 @@ void arm_timer(const Options& o) {
     std::signal(SIGALRM, on_timer);
     itimerval t{};
     t.it_value.tv_sec = static_cast<time_t>(o.timeout);
-    t.it_value.tv_usec = static_cast<suseconds_t>((o.timeout - static_cast<double>(t.it_value.tv_sec)) * 1e6);
+    const double fraction = o.timeout - static_cast<double>(t.it_value.tv_sec);
+    t.it_value.tv_usec = static_cast<suseconds_t>(fraction * 1e6);
     if (t.it_value.tv_sec == 0 && t.it_value.tv_usec == 0)
         t.it_value.tv_usec = 1;
     setitimer(ITIMER_REAL, &t, nullptr);
