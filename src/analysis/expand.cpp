@@ -4,7 +4,6 @@
 // sibling classes. Everything else recurses over the nesting, which the readers bound.
 #include "analysis/expand.h"
 
-#include <cctype>
 #include <new>
 #include <string>
 #include <unordered_set>
@@ -12,6 +11,7 @@
 #include "analysis/checker.h"
 #include "errors/report.h"
 #include "fi/names.h"
+#include "utils/text.h"
 
 namespace {
 
@@ -183,10 +183,6 @@ struct Defined {
         return overridable(k->kind) && named.count(KindName{k->kind, k->name}) != 0;
     }
 };
-
-bool is_identifier_byte(char ch) {
-    return std::isalnum(static_cast<unsigned char>(ch)) || ch == '_';
-}
 
 // Every actual text of a list, rewritten in place.
 int substitute_items(ParamItem* items, const ParamBindings& bindings) {
@@ -394,72 +390,4 @@ const char* substitute_text(const char* text, const ParamBindings& bindings) {
             return nullptr;
     }
     return text;
-}
-
-// One pass with a lexical state. Comment and literal delimiters are taken whole ("/*"
-// and "*/" as two bytes), so "/*/" does not close the comment it opens.
-const char* replace_identifier(const char* text, std::string_view formal,
-                               std::string_view actual) {
-    const std::string_view in = interned_view(text);
-    if (!text || formal.empty() || in.find(formal) == std::string_view::npos)
-        return text;
-    enum class State { code, string, character, block_comment, line_comment };
-    try {
-        std::string out;
-        bool matched = false;
-        State state = State::code;
-        for (std::size_t i = 0; i < in.size();) {
-            const char ch = in[i];
-            const char next = i + 1 < in.size() ? in[i + 1] : '\0';
-            if (ch == '\\') {  // escapes the next byte, whatever the state
-                out.append(in.substr(i, 2));
-                i += 2;
-                continue;
-            }
-            std::size_t take = 1;
-            switch (state) {
-            case State::code:
-                if (ch == '"') {
-                    state = State::string;
-                } else if (ch == '\'') {
-                    state = State::character;
-                } else if (ch == '/' && next == '*') {
-                    state = State::block_comment;
-                    take = 2;
-                } else if (ch == '/' && next == '/') {
-                    state = State::line_comment;
-                    take = 2;
-                } else if (in.substr(i, formal.size()) == formal &&
-                           (i == 0 || !is_identifier_byte(in[i - 1])) &&
-                           (i + formal.size() == in.size() ||
-                            !is_identifier_byte(in[i + formal.size()]))) {
-                    out.append(actual);
-                    i += formal.size();
-                    matched = true;
-                    continue;
-                }
-                break;
-            case State::string: state = ch == '"' ? State::code : state; break;
-            case State::character: state = ch == '\'' ? State::code : state; break;
-            case State::block_comment:
-                if (ch == '*' && next == '/') {
-                    state = State::code;
-                    take = 2;
-                }
-                break;
-            case State::line_comment: state = ch == '\n' ? State::code : state; break;
-            }
-            out.append(in.substr(i, take));
-            i += take;
-        }
-        if (!matched)
-            return text;
-        const char* result = intern(out);
-        if (!result)
-            report_error(MSG_NO_FREE_MEMORY);
-        return result;
-    } catch (const std::bad_alloc&) {
-        report_error(MSG_NO_FREE_MEMORY);
-        return nullptr;
-    }
 }

@@ -4,12 +4,12 @@
 // EPILOGUE, and the actual parameters bound while an execution is generated.
 #include <algorithm>
 
-#include "analysis/expand.h"
 #include "driver/options.h"
 #include "errors/report.h"
 #include "fi/names.h"
 #include "gen/emitters.h"
 #include "reader/parser.h"
+#include "utils/text.h"
 
 namespace {
 
