@@ -43,13 +43,10 @@ const char* construct_word(int kind) {
     case KIND_EXPRESSION: return "EXPRESSION";
     case KIND_COMMENT_TEXT: case KIND_COMMENT_BLOCK: case KIND_CPP_COMMENT:
     case KIND_C_COMMENT: return "COMMENT";
-    case KIND_NATIVE_LINE: case KIND_NATIVE_BLOCK: case KIND_CPP_NATIVE_LINE:
-    case KIND_CPP_NATIVE_BLOCK: case KIND_JAVA_NATIVE_LINE:
-    case KIND_JAVA_NATIVE_BLOCK: return "NATIVE";
     case KIND_CHECK: return "CHECK";
     case KIND_PROPERTY: return "PROPERTY";
     case KIND_STUB: return "STUB";
-    default: return nullptr;
+    default: return is_native(kind) ? "NATIVE" : nullptr;
     }
 }
 
@@ -219,21 +216,11 @@ int substitute_own(Component* x, const ParamBindings& bindings) {
     case KIND_RUN_ELEMENT: return substitute_reference(run_element_detail(x)->path, bindings);
     case KIND_PRINT: return substitute_items(param_list_detail(x)->params, bindings);
     case KIND_CHECK: return substitute_name(&check_detail(x)->expression, bindings);
-    case KIND_REQUIRE: case KIND_ENSURE: case KIND_EXPRESSION: case KIND_NATIVE_LINE:
-    case KIND_NATIVE_BLOCK: case KIND_CPP_NATIVE_LINE: case KIND_CPP_NATIVE_BLOCK:
-    case KIND_JAVA_NATIVE_LINE: case KIND_JAVA_NATIVE_BLOCK:
+    case KIND_REQUIRE: case KIND_ENSURE: case KIND_EXPRESSION:
         return substitute_name(&x->name, bindings);
     default:
-        return 0;
+        return is_native(x->kind) ? substitute_name(&x->name, bindings) : 0;
     }
-}
-
-const ParamItem* own_formals(const Component* x) {
-    if (x->kind == KIND_TEST_CLASS)
-        return test_class_detail(x)->formals;
-    if (x->kind == KIND_PROC || x->kind == KIND_PROPERTY)
-        return param_list_detail(x)->params;
-    return nullptr;
 }
 
 // The chain of classes whose bases lead from `c` to a class without base, each base
@@ -367,7 +354,7 @@ int substitute_parameters(Component* x, ParamBindings& bindings) {
     if (substitute_own(x, bindings) < 0)
         return -1;
     std::vector<std::size_t> shadowed;  // one entry per count raised
-    for (const ParamItem* f = own_formals(x); f; f = f->next)
+    for (const ParamItem* f = formals_of(x); f; f = f->next)
         for (std::size_t i = 0; i < bindings.size(); ++i)
             if (bindings[i].formal == f->text) {
                 ++bindings[i].shadow_count;
