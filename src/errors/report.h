@@ -85,9 +85,17 @@ using MessageArg = std::optional<QString>;  // absent arguments consume no place
 
 extern std::uint32_t error_count;
 
+// What reporting takes from the run's settings. The driver owns it and hands it in once
+// it exists; until then, and after it goes, the defaults hold.
+struct ReportSettings {
+    unsigned max_errors = 30;  // -E
+    FILE* log_file = nullptr;  // the -VELDOR_LOG file once open: output files are logged there
+};
+// Settings read from now on (live: later changes count); nullptr: the defaults.
+void use_report_settings(const ReportSettings* settings);
+
 // Prints (or suppresses past max_errors) and counts one diagnostic:
-// "vexprepro - <label> <file>:<line>: <text>\n". max_errors comes from the options
-// record, 30 when there is none.
+// "vexprepro - <label> <file>:<line>: <text>\n".
 void report_error(int message_no, Location where = {}, MessageArg a1 = {}, MessageArg a2 = {},
                   MessageArg a3 = {}, MessageArg a4 = {}, MessageArg a5 = {});
 

@@ -79,7 +79,7 @@ static_assert(std::size(STATE_BODY) == 56);
 const char* expression_closer() { return the_options->no_line_directives ? ") , " : "\n) , "; }
 
 void checksum_section(const Component* x) {
-    const FileRecord* r = find_file_record(x->file_no);
+    const FileRecord* r = find_file_record(*the_options, x->file_no);
     emit_instrumentation(oti::CHECKSUM.line);
     emit_instrumentationf("0x%x 0x%x\n", r ? r->sum_a : 0u, r ? r->sum_b : 0u);
 }
