@@ -1,6 +1,19 @@
 // errors/report.h: the message catalogue and the one way to report a problem.
 // report_error counts every call in error_count and prints at most max_errors lines,
 // then "Too many errors."; it never fails. Also the output-file open and close operations.
+//
+// vexprepro's error convention, which every phase (readers, checker, expansion, listings,
+// generator) follows:
+// - a problem is reported where it is found, with report_error and the script's
+//   file:line, exactly once; nothing else prints diagnostics;
+// - the function that reported it says so to its caller by its result: -1 (0 when all
+//   went well), nullptr for one that returns a pointer, false for one that returns a
+//   bool; callers pass that on without reporting again;
+// - running out of memory is caught at the phase (std::bad_alloc) and reported as
+//   MSG_NO_FREE_MEMORY, then handled like any other failure;
+// - a phase may report several problems and read on (the readers and the checker do);
+//   the driver runs each later phase only while error_count is 0, and the exit status is
+//   non-zero whenever error_count is.
 #pragma once
 #include <cstdint>
 #include <cstdio>
