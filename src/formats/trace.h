@@ -13,7 +13,8 @@
 namespace trace {
 
 constexpr const char* MAGIC = "VEXTRACE";  // first line: "VEXTRACE <version in hexadecimal>"
-constexpr int VERSION = 1;
+constexpr int VERSION = 2;
+constexpr int OLDEST_VERSION = 1;  // what a reader still accepts
 
 // A record's tag and the number of blank-separated fields after it. TEXT_FIELD marks a
 // record whose only field is the whole rest of the line (escaped text, blanks included).
@@ -59,7 +60,18 @@ constexpr const char* NOT_JUDGED = "n";
 constexpr Tag STATE{"SS", 3}, TRANSITION{"ST", 3}, ILLEGAL_TRANSITION{"SI", 3},
     MULTIPLE_TRANSITIONS{"SM", 3};
 
-constexpr Tag CRASH{"CRASH", 1};  // <signal>, in decimal
+// The plan, after the FILE records when cases were selected or sharded: one record per
+// TEST CASE the driver would run, in execution order. <index> <mark> <id> <file> <path>;
+// <path> is the dotted path as --vex-list prints it.
+constexpr Tag PLAN_CASE{"PC", 5};
+constexpr const char* WILL_RUN = "r";
+constexpr const char* NOT_SELECTED = "s";
+constexpr const char* OTHER_SHARD = "h";
+
+constexpr Tag ISOLATED{"IS", 0};  // after INIT: every TEST CASE runs in a process of its own
+constexpr Tag TIMEOUT{"TO", 1};   // <seconds>, in decimal: the running TEST CASE was stopped
+// <signal>, in decimal. Under isolation the run goes on: the case's exit follows.
+constexpr Tag CRASH{"CRASH", 1};
 constexpr Tag EXIT_CALL{"EXITCALL", 0};
 constexpr Tag END{"END", 1};           // <status>
 
