@@ -731,7 +731,7 @@ private:
     // PC <index> <mark> <id> <file> <path>: a TEST CASE of the plan, in execution order.
     bool plan_case(const EventRow& row, const Fields& f) {
         unsigned long index = 0, v[2];
-        const bool mark = f[1] == trace::WILL_RUN || f[1] == trace::NOT_SELECTED ||
+        const bool mark = f[1] == trace::RUNS || f[1] == trace::NOT_SELECTED ||
                           f[1] == trace::OTHER_SHARD;
         if (version_ < 2 || !numbers(f, 0, 1, &index) || !mark || !numbers(f, 2, 2, v))
             return bad(version_ < 2 ? newer(row) : row.expected);
@@ -746,10 +746,10 @@ private:
         if (r->tag != listing::TEST_CASE || !ends_with(path, "." + r->text))
             return bad("the path `" + path + "' does not name TEST CASE `" + r->text + "'");
         const std::size_t merged = merge_path(path, where);
-        if (f[1] != trace::WILL_RUN)
+        if (f[1] != trace::RUNS)
             not_run(shared_.merge, merged,
                     f[1] == trace::NOT_SELECTED ? NotRun::not_selected : NotRun::other_shard);
-        plan_.push_back(PlanEntry{merged, f[1] == trace::WILL_RUN, v[0], v[1]});
+        plan_.push_back(PlanEntry{merged, f[1] == trace::RUNS, v[0], v[1]});
         planned_ = true;
         return true;
     }
