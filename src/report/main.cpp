@@ -11,7 +11,7 @@
 namespace {
 
 constexpr const char* USAGE =
-    "usage: vexreport [-d LISTING_DIR]... [--junit FILE] DYNAMIC_FILE...\n"
+    "usage: vexreport [-d LISTING_DIR]... [--junit FILE] [--hide-unselected] DYNAMIC_FILE...\n"
     "  Reports the runs recorded in the DYNAMIC_FILEs (the -TDF or --vex-tdf files of the\n"
     "  drivers): the TEST CLASS, SUITE and CASE executions with their verdicts, every\n"
     "  failure at its script line, ON ERROR reactions, printed values, contracts, the cases\n"
@@ -19,6 +19,8 @@ constexpr const char* USAGE =
     "  several scripts) make one report in which each TEST CASE counts once. The .ots and\n"
     "  .tsf listings of the scripts are looked for in each LISTING_DIR (default: the\n"
     "  current directory). --junit also writes the results as JUnit XML.\n"
+    "  --hide-unselected leaves out the cases no file was to run (not selected by\n"
+    "  --vex-run), as when one case of a driver is a test of its own.\n"
     "  Exit status: 0 everything passed, 1 something failed, 2 unusable input.\n";
 
 int usage(const std::string& problem) {
@@ -36,7 +38,9 @@ int main(int argc, char** argv) {
             std::cout << USAGE;
             return 0;
         }
-        if (a == "-d" || a == "--junit") {
+        if (a == "--hide-unselected") {
+            o.hide_unselected = true;
+        } else if (a == "-d" || a == "--junit") {
             if (i + 1 >= argc)
                 return usage("`" + a + "' needs a value");
             (a == "-d" ? o.dirs.emplace_back() : o.junit) = argv[++i];

@@ -920,9 +920,9 @@ const EventRow* Reporter::event_row(std::string_view tag) {
 namespace {
 
 // After the last file: the cases no file ran, and the count line over every file.
-void summary(Shared& s) {
+void summary(Shared& s, bool hide_unselected) {
     const std::size_t ran = s.merge.results.size();
-    const long skipped = add_skipped(s.merge);
+    const long skipped = add_skipped(s.merge, !hide_unselected);
     if (skipped)
         s.text << "Not run:\n";
     for (std::size_t i = ran; i < s.merge.results.size(); ++i) {
@@ -957,7 +957,7 @@ int report_all(const ReportOptions& o, std::ostream& out, std::ostream& err, Sha
             return 2;
         }
     }
-    summary(s);
+    summary(s, o.hide_unselected);
     out << s.text.str();
     std::string problem;
     if (!o.junit.empty() && !write_junit(o.junit, s.merge.results, &problem)) {

@@ -22,6 +22,7 @@ struct ReportOptions {
     std::string junit;               // "" for none
     // Longest line of the dynamic file accepted (a printed value is one line).
     std::size_t max_line_bytes = std::size_t{256} << 20;
+    bool hide_unselected = false;  // leave out the cases that no file was to run
 };
 
 // 0 when everything passed, 1 when anything failed or a run stopped early, 2 when any
