@@ -29,6 +29,7 @@ write_basic_package_version_file(${CMAKE_BINARY_DIR}/vexpreproConfigVersion.cmak
   VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
 install(FILES ${CMAKE_SOURCE_DIR}/cmake/package/vexpreproConfig.cmake
               ${CMAKE_SOURCE_DIR}/cmake/package/vex_run_test.cmake
+              ${CMAKE_SOURCE_DIR}/cmake/package/vex_discover_cases.cmake
               ${CMAKE_BINARY_DIR}/vexpreproConfigVersion.cmake
         DESTINATION lib/cmake/vexprepro)
 
