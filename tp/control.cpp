@@ -39,11 +39,14 @@ struct Control {
     CaseNow now;
     long passed = 0, failed = 0;
     char timeout_line[48] = "";
+    std::string file;  // the dynamic file, removed when the plan cannot be made
 };
 
 Control control;
 
 [[noreturn]] void fail(const std::string& message) {
+    if (!control.file.empty())
+        std::remove(control.file.c_str());  // never a dynamic file of a run that did not run
     std::fprintf(stderr, "vextp: %s\n", message.c_str());
     std::fflush(stderr);
     std::_Exit(2);
@@ -167,6 +170,9 @@ bool discovering() { return control.discovering; }
 const char* dynamic_file(const char* generated) {
     if (control.options.list)
         return nullptr;
+    control.file = control.options.tdf.empty() ? generated : control.options.tdf;
+    if (!needs_plan(control.options))
+        control.file.clear();  // only the plan can fail after the file is open
     return control.options.tdf.empty() ? generated : control.options.tdf.c_str();
 }
 

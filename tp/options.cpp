@@ -73,7 +73,7 @@ bool read_timeout(const std::string& text, Options* o, std::string* error) {
 bool apply(Which which, const std::string& value, Options* o, std::string* error) {
     switch (which) {
     case LIST: o->list = true; return true;
-    case RUN: o->has_run = true; o->run = value; return true;
+    case RUN: o->has_run = true; o->run = value; return check_patterns(value, error);
     case TDF: o->tdf = value; return !value.empty() || (*error = "--vex-tdf needs a file name", false);
     case TIMEOUT: return read_timeout(value, o, error);
     case ISOLATE: o->isolate = true; return true;

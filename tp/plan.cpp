@@ -28,9 +28,9 @@ bool load_names(const Options& o, const std::vector<std::pair<unsigned, unsigned
         const auto it = names->all.find(pair);
         if (it == names->all.end()) {
             char sums[48];
-            std::snprintf(sums, sizeof sums, "%xh %xh", pair.first, pair.second);
-            *error = std::string("no listing (.ots) with the checksum pair ") + sums +
-                     " in the directories searched:";
+            std::snprintf(sums, sizeof sums, "0x%x, 0x%x", pair.first, pair.second);
+            *error = std::string("no listing (.ots) of the script registered with the checksum "
+                                 "pair ") + sums + " in the directories searched:";
             for (const std::string& d : dirs)
                 *error += " `" + d + "'";
             *error += " (say where with --vex-listings DIR or VEX_LISTINGS)";

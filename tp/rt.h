@@ -72,6 +72,7 @@ void name_plan(Plan& p, const Names& n);
 // Marks the cases from the patterns and the shard; false with a message for a pattern
 // that is malformed or matches nothing.
 bool select_cases(Plan& p, const Options& o, std::string* error);
+bool check_patterns(const std::string& text, std::string* error);  // their shape only
 // The real run entering a component: its node, or -1 when the plan does not hold it.
 int walk_enter(Plan& p, int kind, unsigned long id, int file);
 void walk_exit(Plan& p);
