@@ -52,9 +52,12 @@ Control control;
     std::_Exit(2);
 }
 
+// Progress alone does without them: its lines then name ids.
 void need_names() {
     std::string error;
-    if (!control.named && !load_names(control.options, registered_files(), &control.names, &error))
+    if (!control.named &&
+        !load_names(control.options, registered_files(), &control.names, &error) &&
+        needs_plan(control.options))
         fail(error);
     control.named = true;
 }
@@ -132,7 +135,8 @@ void start_case(unsigned long id, int file, int caller_file) {
     now.start = std::chrono::steady_clock::now();
     drain_buffer();  // a kill from outside leaves everything up to this case's start
     int signal = 0;
-    const CaseStart s = control.options.isolate ? isolate_case(control.options, &signal) : CASE_RUNS;
+    const CaseStart s =
+        control.options.isolate ? isolate_case(control.options, &signal) : CASE_RUNS;
     if (s == CASE_RUNS) {
         arm_timer(control.options);
         return;

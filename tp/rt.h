@@ -39,7 +39,7 @@ struct Names {
     std::map<std::pair<unsigned, unsigned>, listing::Listing> all;
 };
 // Reads the listings of the registered scripts; false with a message naming the first
-// checksum pair not found and the directories searched.
+// checksum pair not found and the directories searched (its by_file entry is null).
 bool load_names(const Options& o, const std::vector<std::pair<unsigned, unsigned>>& files,
                 Names* names, std::string* error);
 const listing::Record* find_record(const Names& n, int file, unsigned long id);
