@@ -141,7 +141,9 @@ bool instrument(const Arguments& a, std::vector<std::string>& errors) {
     std::vector<OutputFile> outputs;
     if (!a.depfile.empty())
         outputs.push_back(depfile(a, files));
-    return place_copies(files, a.base, a.output, outputs, errors) &&
+    std::vector<std::string> read = a.weave.sources;
+    read.push_back(a.instrumentation);
+    return place_copies(files, read, a.base, a.output, outputs, errors) &&
            write_all_or_nothing(outputs, errors);
 }
 
