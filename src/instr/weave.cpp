@@ -403,10 +403,10 @@ std::vector<const FunctionDef*> functions_named(const Collected& c, const std::s
         errors.push_back(where(place) + what + " `" + text + "' is not a function declaration");
         return found;
     }
-    bool template_named = false;  // a template of that name and as many parameters
+    bool template_named = false;  // a template of that name
     for (const FunctionDef* f : entries(c.functions_by_name, s.qualified.back())) {
-        template_named = template_named || (f->in_template && names_match(s.qualified, f->qualified) &&
-                                            f->param_types.size() == s.params.size());
+        // libclang gives a function template no parameters: the name decides.
+        template_named = template_named || (f->in_template && names_match(s.qualified, f->qualified));
         if (!signature_matches(s, *f))
             continue;
         const char* refusal = f->in_template  ? "is a template: contracts on templates are not supported"
