@@ -195,29 +195,48 @@ Tokens parameter_tokens(CXTranslationUnit tu, CXCursor parm) {
     return out;
 }
 
-// The compound statement a function's prologue goes into: its body, or the try block of
-// a function-try-block (whose handlers then see the guards already gone).
-CXCursor body_of(CXCursor function) {
-    CXCursor body = clang_getNullCursor();
-    clang_visitChildren(
-        function,
-        [](CXCursor c, CXCursor, CXClientData data) {
-            const CXCursorKind k = clang_getCursorKind(c);
-            if (k == CXCursor_CompoundStmt)
-                *static_cast<CXCursor*>(data) = c;
-            if (k == CXCursor_CXXTryStmt)
-                return CXChildVisit_Recurse;  // its first child is the try block
-            return clang_Cursor_isNull(*static_cast<CXCursor*>(data)) ? CXChildVisit_Continue
-                                                                      : CXChildVisit_Break;
-        },
-        &body);
-    return body;
+// The index of the token opening the bracket group that closes at `close`, or `count`.
+unsigned group_start(CXTranslationUnit tu, CXToken* t, unsigned close, unsigned count) {
+    const std::string closer = take(clang_getTokenSpelling(tu, t[close]));
+    const std::string opener = closer == "}" ? "{" : "(";
+    int depth = 0;
+    for (unsigned i = close + 1; i-- > 0;) {
+        const std::string x = take(clang_getTokenSpelling(tu, t[i]));
+        depth += x == closer ? 1 : x == opener ? -1 : 0;
+        if (depth == 0)
+            return i;
+    }
+    return count;
+}
+
+// A body's opening brace, found in the tokens of its definition: the last {...} group, or
+// for a function-try-block the try block, before the `catch (...) {...}` groups.
+bool body_open(CXTranslationUnit tu, CXCursor c, CXSourceLocation* open) {
+    CXToken* t = nullptr;
+    unsigned count = 0;
+    clang_tokenize(tu, clang_getCursorExtent(c), &t, &count);
+    unsigned brace = count;
+    for (unsigned close = count; close-- > 0;) {
+        if (take(clang_getTokenSpelling(tu, t[close])) != "}")
+            break;
+        brace = group_start(tu, t, close, count);
+        if (brace < 2 || take(clang_getTokenSpelling(tu, t[brace - 1])) != ")")
+            break;
+        const unsigned paren = group_start(tu, t, brace - 1, count);
+        if (paren == 0 || paren == count || take(clang_getTokenSpelling(tu, t[paren - 1])) != "catch")
+            break;
+        close = paren - 1;  // the handler's `catch`: the group before it comes next
+    }
+    const bool found = brace < count;
+    if (found)
+        *open = clang_getTokenLocation(tu, t[brace]);
+    clang_disposeTokens(tu, t, count);
+    return found;
 }
 
 // Whether `constexpr` or `consteval` stands in the declaration before its body.
-bool declared_constexpr(CXTranslationUnit tu, CXCursor c, CXCursor body) {
-    const CXSourceRange head = clang_getRange(clang_getRangeStart(clang_getCursorExtent(c)),
-                                              clang_getRangeStart(clang_getCursorExtent(body)));
+bool declared_constexpr(CXTranslationUnit tu, CXCursor c, CXSourceLocation body) {
+    const CXSourceRange head = clang_getRange(clang_getRangeStart(clang_getCursorExtent(c)), body);
     CXToken* tokens = nullptr;
     unsigned count = 0;
     clang_tokenize(tu, head, &tokens, &count);
@@ -285,11 +304,14 @@ void collect_parameters(CXCursor c, const Walk& w, FunctionDef& f) {
 }
 
 void collect_function(CXCursor c, const Walk& w) {
-    const CXCursor body = body_of(c);
-    if (clang_Cursor_isNull(body))
-        return;
     FunctionDef f;
-    if (!place_of(clang_getRangeStart(clang_getCursorExtent(body)), w.out->cleaned, &f.open))
+    f.is_defaulted = clang_CXXMethod_isDefaulted(c) != 0;
+    // A defaulted one is keyed by its end; one whose braces a macro made, by its start,
+    // where no brace stands, so that weaving it is refused.
+    CXSourceLocation body = clang_getRangeEnd(clang_getCursorExtent(c));
+    if (!f.is_defaulted && !body_open(w.tu, c, &body))
+        body = clang_getRangeStart(clang_getCursorExtent(c));
+    if (!place_of(body, w.out->cleaned, &f.open))
         return;
     f.qualified = qualified_name(c, &f.in_template, &f.short_qualified);
     const CXCursorKind k = clang_getCursorKind(c);
@@ -301,7 +323,6 @@ void collect_function(CXCursor c, const Walk& w) {
     f.is_const = clang_CXXMethod_isConst(c) != 0;
     f.is_static = clang_CXXMethod_isStatic(c) != 0;
     f.is_public = clang_getCXXAccessSpecifier(c) == CX_CXXPublic;
-    f.is_defaulted = clang_CXXMethod_isDefaulted(c) != 0;
     f.is_constexpr = !f.is_defaulted && declared_constexpr(w.tu, c, body);
     f.parent = parent_key(c, w.out->cleaned);
     collect_parameters(c, w, f);
@@ -792,4 +813,42 @@ std::vector<WovenFile> weave(const Instrumentation& in, const WeaveOptions& opti
     move_heads(c, edits);
     std::vector<WovenFile> out = copies(c, edits, errors);
     return errors.size() == before ? out : std::vector<WovenFile>{};
+}
+
+bool woven_copies_parse(const std::vector<WovenFile>& copies, const std::vector<std::string>& units,
+                        const std::vector<std::string>& compile_args,
+                        std::vector<std::string>& errors) {
+    std::vector<CXUnsavedFile> unsaved;
+    for (const WovenFile& f : copies)
+        unsaved.push_back(CXUnsavedFile{f.path.c_str(), f.text.c_str(),
+                                        static_cast<unsigned long>(f.text.size())});
+    std::vector<const char*> argv;
+    for (const std::string& a : compile_args)
+        argv.push_back(a.c_str());
+    CXIndex index = clang_createIndex(0, 0);
+    const std::size_t before = errors.size();
+    for (const std::string& unit : units) {
+        CXTranslationUnit tu = nullptr;
+        if (clang_parseTranslationUnit2(index, unit.c_str(), argv.data(),
+                                        static_cast<int>(argv.size()), unsaved.data(),
+                                        static_cast<unsigned>(unsaved.size()),
+                                        CXTranslationUnit_KeepGoing, &tu) != CXError_Success) {
+            errors.push_back("internal error: the woven copy `" + unit + "' cannot be parsed");
+            continue;
+        }
+        for (unsigned i = 0, n = clang_getNumDiagnostics(tu); i < n; ++i) {
+            CXDiagnostic d = clang_getDiagnostic(tu, i);
+            if (clang_getDiagnosticSeverity(d) >= CXDiagnostic_Error) {
+                CXString file;
+                unsigned line = 0, column = 0;
+                clang_getPresumedLocation(clang_getDiagnosticLocation(d), &file, &line, &column);
+                errors.push_back("internal error: the weave broke the code: " + take(file) + ":" +
+                                 std::to_string(line) + ": " + take(clang_getDiagnosticSpelling(d)));
+            }
+            clang_disposeDiagnostic(d);
+        }
+        clang_disposeTranslationUnit(tu);
+    }
+    clang_disposeIndex(index);
+    return errors.size() == before;
 }
