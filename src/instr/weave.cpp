@@ -72,6 +72,7 @@ std::string key_of(const Place& p) { return p.file + ":" + std::to_string(p.offs
 enum class Kind { method, constructor, destructor, function };
 
 struct ClassDef {
+    std::string usr;  // the same for every declaration of the class
     Tokens qualified;
     Tokens short_qualified;  // without inline namespaces
     bool is_template = false;
@@ -102,6 +103,9 @@ struct Collected {
     std::map<std::string, ClassDef> classes;     // by key of the closing brace
     std::map<std::string, FunctionDef> functions;  // by key of the opening brace
     std::set<std::string> files;                 // every user file met
+    // Every declaration of a class in the user's files: the place just after its class-key,
+    // by the class's USR.
+    std::unordered_map<std::string, std::map<std::string, Place>> class_keys;  // by place key
     // A file included inside a class, namespace or linkage block -> the file including it.
     std::unordered_map<std::string, std::string> hosts;
     CleanNames cleaned;
@@ -254,8 +258,25 @@ struct Walk {
     Collected* out;
 };
 
+// The place after a class declaration's `class' or `struct', kept by its USR.
+void collect_class_key(CXTranslationUnit tu, CXCursor c, Collected& out) {
+    CXToken* t = nullptr;
+    unsigned count = 0;
+    clang_tokenize(tu, clang_getRange(clang_getRangeStart(clang_getCursorExtent(c)),
+                                      clang_getCursorLocation(c)), &t, &count);
+    Place p;
+    if (count > 0) {
+        const std::string key = take(clang_getTokenSpelling(tu, t[0]));
+        if ((key == "class" || key == "struct") &&
+            place_of(clang_getRangeEnd(clang_getTokenExtent(tu, t[0])), out.cleaned, &p))
+            out.class_keys[take(clang_getCursorUSR(c))].emplace(key_of(p), p);
+    }
+    clang_disposeTokens(tu, t, count);
+}
+
 void collect_class(CXCursor c, Collected& out) {
     ClassDef d;
+    d.usr = take(clang_getCursorUSR(c));
     bool in_template = false;
     d.qualified = qualified_name(c, &in_template, &d.short_qualified);
     const CXCursorKind k = clang_getCursorKind(c);
@@ -338,6 +359,8 @@ CXChildVisitResult visit(CXCursor c, CXCursor, CXClientData data) {
     if (place_of(loc, w.out->cleaned, &p))
         w.out->files.insert(p.file);
     const CXCursorKind k = clang_getCursorKind(c);
+    if (k == CXCursor_ClassDecl || k == CXCursor_StructDecl)
+        collect_class_key(w.tu, c, *w.out);
     if (is_class_kind(k) && clang_isCursorDefinition(c))
         collect_class(c, *w.out);
     if (is_function_kind(k) && clang_isCursorDefinition(c)) {
@@ -599,6 +622,12 @@ void plan_class(const Collected& c, const ClassSection& s, const std::string& cl
                 Edits& edits) {
     const ClassDef& d = c.classes.at(class_key);
     insert_before(edits, d.close, class_members(s) + line_back(d.close), "class " + s.name);
+    // The tag changes the mangled names of its members and of every function taking the
+    // class, so a unit built from the original header (another layout) fails to link.
+    if (const auto keys = c.class_keys.find(d.usr); keys != c.class_keys.end())
+        for (const auto& [key, p] : keys->second)
+            edits.by_file[p.file].push_back(
+            Edit{p.offset, edits.next++, " __attribute__((abi_tag(\"vxk_woven\")))", 0, 0, 0, {}});
     for (const FunctionDef* f : entries(c.members, class_key)) {
         // A defaulted member copies, moves or compares members the invariant already held
         // for; an object it makes is judged at its first public call.

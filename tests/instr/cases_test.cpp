@@ -2,7 +2,8 @@
 // either woven, built with the staged Target Package, run and reported, or refused; the
 // expected file is the report or vexinstr's messages. No case may change an original.
 // A case's `command` file: "scripts <scripts>", "instr <vexinstr arguments after -o>",
-// and for a woven case "build <files to compile>" and "status <driver> <report>".
+// and for a woven case "build <files to compile>" and "status <driver> <report>" (or
+// "status unlinked": the build must fail to link).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -71,6 +72,11 @@ std::string outcome(const std::string& dir, const Command& c) {
         shell(cd + "g++ -std=c++20 -Wall -Wextra -Werror -Wno-unknown-pragmas -I woven -I'" +
               STAGE + "' " + c.build + " '" + STAGE + "/lib/libvextp.a' -lpthread " +
               VEX_TEST_LINK_FLAGS " -o driver");
+    if (c.driver_status == "unlinked") {  // a mixed build: the linker must refuse it
+        EXPECT_NE(built.status, 0);
+        return built.text.find("undefined reference") != std::string::npos
+                   ? "undefined reference\n" : built.text;
+    }
     EXPECT_EQ(built.status, 0) << built.text;
     const ShellOutput run = shell(cd + "./driver", false);
     EXPECT_EQ(std::to_string(run.status), c.driver_status);
