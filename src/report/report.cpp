@@ -161,6 +161,8 @@ private:
         LineReader lines(in, o.max_line_bytes);
         std::string line;
         const LineRead head = lines.next(&line);
+        if (head == LineRead::end)  // the driver was stopped before its first event
+            return bad("`" + o.trace + "' is empty");
         char expected[32];
         std::snprintf(expected, sizeof expected, "%s %x", trace::MAGIC,
                       static_cast<unsigned>(trace::VERSION));
@@ -392,7 +394,8 @@ private:
         const char* wording = row.what                    ? row.what
                               : r->tag == listing::ENSURE ? "ENSURE %1 failed"
                                                           : "REQUIRE %1 failed";
-        fail(where + ": " + fill(wording, r->text));
+        // Expressions are stored as C string contents: shown as the script wrote them.
+        fail(where + ": " + fill(wording, trace::unescape(r->text)));
         return true;
     }
 
@@ -417,7 +420,7 @@ private:
         if (!r)
             return false;
         const std::string method = trace::unescape(f[4]);
-        const std::string text = where + ": " + row.what + " `" + strip_parentheses(r->text) + "'";
+        const std::string text = where + ": " + row.what + " `" + strip_parentheses(trace::unescape(r->text)) + "'";
         ContractTally& t = contracts_[{v[1], v[0]}];
         t.text = text;
         ++counts_.contracts;
