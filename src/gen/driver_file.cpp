@@ -6,6 +6,8 @@
 #include "errors/report.h"
 #include "fi/files.h"
 #include "fi/names.h"
+#include "formats/instrumentation.h"
+#include "formats/keys.h"
 #include "gen/emitters.h"
 #include "gen/generator.h"
 #include "utils/paths.h"
@@ -164,8 +166,8 @@ void emit_header() {
 // registration with the checksum pair its listings left.
 void emit_runtime_init() {
     emitf(1, "_vex_init((_vex_Car*)\"%s\", 0x%lx, 0x%lx, 0x%lx);\n",
-          literal_text(the_options->tdf_name ? the_options->tdf_name : "").c_str(), 0x0UL, 0xf4240UL,
-          0x1e8480UL);
+          literal_text(the_options->tdf_name ? the_options->tdf_name : "").c_str(),
+          keys::ITEM_OFFSET, keys::MESSAGE_OFFSET, keys::TEXT_OFFSET);
     for (const FileRecord* r = the_options->file_table; r; r = r->next)
         emitf(1, "_VEX_FileIdList[0x%x] = _vex_add_source_file(0x%x, 0x%x);\n",
               static_cast<unsigned>(r->file_no - 1), r->sum_a, r->sum_b);
@@ -179,9 +181,6 @@ int top_level_component(Component* c, bool* stubs_met) {
     case KIND_TEST_CLASS: case KIND_TEST_SUITE: case KIND_INCLUDE: case KIND_ON_ERROR:
     case KIND_CPP_COMMENT: case KIND_C_COMMENT:
         return 0;  // test components are reached through the RUN
-    case KIND_NATIVE_LINE: case KIND_NATIVE_BLOCK: case KIND_CPP_NATIVE_LINE:
-    case KIND_CPP_NATIVE_BLOCK: case KIND_JAVA_NATIVE_LINE: case KIND_JAVA_NATIVE_BLOCK:
-        return gen_native(c, 0);
     case KIND_RUN:
         return gen_main_program(c);
     case KIND_CLASS: case KIND_SINGLE_CLASS:
@@ -190,7 +189,7 @@ int top_level_component(Component* c, bool* stubs_met) {
         *stubs_met = true;
         return 0;
     default:
-        return unknown_component(c);
+        return is_native(c->kind) ? gen_native(c, 0) : unknown_component(c);
     }
 }
 
@@ -205,8 +204,10 @@ int generate_everything(Component* root) {
         report_error(MSG_CANNOT_CREATE, {}, arg_text(o.oti_name));
         return -1;
     }
-    if (!o.no_line_directives)
-        emit_instrumentation("@DLI@ \n\n");
+    if (!o.no_line_directives) {
+        emit_instrumentation(oti::LINE_DIRECTIVES.line);
+        emit_instrumentation("\n");
+    }
     emit_header();
     gen_declarations(root);
     for (Component* c = root->first_child; c; c = c->next_sibling) {

@@ -13,6 +13,7 @@
 
 #include "fi/component.h"
 #include "gen/output_file.h"
+#include "utils/text.h"  // comment_text, literal_text
 
 #if defined(__GNUC__)
 #define VEX_PRINTF(f, a) __attribute__((format(printf, f, a)))
@@ -101,12 +102,6 @@ int emit_jump_to_end(const Execution& e, int depth);
 
 // Moves the buffered text to the files (done as the buffers grow and at the end).
 void flush_generated_text(bool force);
-
-// Texts from the scripts placed in generated code: inside a C comment ("/*" and "*/"
-// broken up so they cannot end it) and inside a string literal (escaped so the literal
-// compiles and holds the same bytes).
-std::string comment_text(std::string_view text);
-std::string literal_text(std::string_view text);
 
 // The two numbers of a component's identity pair: its id and its file's index.
 inline unsigned long id_of(const Component* c) { return c->id; }

@@ -4,12 +4,11 @@
 // EPILOGUE, and the actual parameters bound while an execution is generated.
 #include <algorithm>
 
-#include "analysis/expand.h"
 #include "driver/options.h"
 #include "errors/report.h"
 #include "fi/names.h"
 #include "gen/emitters.h"
-#include "reader/parser.h"
+#include "utils/text.h"
 
 namespace {
 
@@ -188,11 +187,7 @@ int gen_execution_body(const Execution& e, int depth, bool* has_stub_check) {
         case KIND_CHECK_METHOD: case KIND_ON_ERROR: break;
         case KIND_COMMENT_TEXT: case KIND_COMMENT_BLOCK: case KIND_CPP_COMMENT:
         case KIND_C_COMMENT: result = gen_comment(k, b); break;
-        case KIND_NATIVE_LINE: case KIND_NATIVE_BLOCK: case KIND_CPP_NATIVE_LINE:
-        case KIND_CPP_NATIVE_BLOCK: case KIND_JAVA_NATIVE_LINE: case KIND_JAVA_NATIVE_BLOCK:
-            result = gen_native(k, b);
-            break;
-        default: result = unknown_component(k); break;
+        default: result = is_native(k->kind) ? gen_native(k, b) : unknown_component(k); break;
         }
         if (result < 0)
             return -1;
@@ -262,14 +257,6 @@ int gen_proc(Component* p, int depth, const Component* call) {
     emit(0, " */\n");
     g.active_on_error = saved_on_error;
     return 0;
-}
-
-const ParamItem* formals_of(const Component* c) {
-    if (const TestClassDetail* d = test_class_detail(c))
-        return d->formals;
-    if (c->kind == KIND_PROC || c->kind == KIND_PROPERTY)
-        return param_list_detail(c)->params;
-    return nullptr;
 }
 
 }  // namespace
@@ -545,16 +532,10 @@ int gen_comment(const Component* m, int depth) {
 }
 
 int gen_native(const Component* n, int depth) {
-    switch (n->kind) {
-    case KIND_JAVA_NATIVE_LINE:
-    case KIND_JAVA_NATIVE_BLOCK:
-        return 0;  // native code for another target language
-    case KIND_NATIVE_LINE: case KIND_NATIVE_BLOCK: case KIND_CPP_NATIVE_LINE:
-    case KIND_CPP_NATIVE_BLOCK:
-        break;
-    default:
+    if (!is_native(n->kind))
         return unknown_component(n);
-    }
+    if (n->kind == KIND_JAVA_NATIVE_LINE || n->kind == KIND_JAVA_NATIVE_BLOCK)
+        return 0;  // native code for another target language
     const char* text = substituted(n, n->name);
     if (!text && n->name)
         return -1;
@@ -570,10 +551,7 @@ int gen_simple_statement(const Component* c, int depth) {
     case KIND_PRINT: return gen_print(c, depth);
     case KIND_COMMENT_TEXT: case KIND_COMMENT_BLOCK: case KIND_CPP_COMMENT: case KIND_C_COMMENT:
         return gen_comment(c, depth);
-    case KIND_NATIVE_LINE: case KIND_NATIVE_BLOCK: case KIND_CPP_NATIVE_LINE:
-    case KIND_CPP_NATIVE_BLOCK: case KIND_JAVA_NATIVE_LINE: case KIND_JAVA_NATIVE_BLOCK:
-        return gen_native(c, depth);
     default:
-        return unknown_component(c);
+        return is_native(c->kind) ? gen_native(c, depth) : unknown_component(c);
     }
 }

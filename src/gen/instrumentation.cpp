@@ -9,15 +9,14 @@
 #include "driver/options.h"
 #include "fi/files.h"
 #include "fi/names.h"
+#include "formats/instrumentation.h"
+#include "formats/keys.h"
 #include "gen/emitters.h"
 
 namespace {
 
-constexpr unsigned long STATE_REPORT_OFFSET = 3000000;  // a class's state report id
-
-// The state-transition body; "%lx" is the class's state report id.
+// The state-transition body after its marker; "%lx" is the class's state report id.
 constexpr const char* STATE_BODY[] = {
-    "@SCB@ \n",
     "     _vxk_StateType I;\n",
     "     _vxk_StateType FiredTransId=0L;\n",
     "     _vxk_StateType NbStateFound=0L;\n",
@@ -75,13 +74,13 @@ constexpr const char* STATE_BODY[] = {
     "     }\n",
     "\n",
 };
-static_assert(std::size(STATE_BODY) == 57);
+static_assert(std::size(STATE_BODY) == 56);
 
 const char* expression_closer() { return the_options->no_line_directives ? ") , " : "\n) , "; }
 
 void checksum_section(const Component* x) {
-    const FileRecord* r = find_file_record(x->file_no);
-    emit_instrumentation("@CSU@ \n");
+    const FileRecord* r = find_file_record(*the_options, x->file_no);
+    emit_instrumentation(oti::CHECKSUM.line);
     emit_instrumentationf("0x%x 0x%x\n", r ? r->sum_a : 0u, r ? r->sum_b : 0u);
 }
 
@@ -97,17 +96,17 @@ void emit_assertion(const char* call, const Component* c, const char* file_macro
 }
 
 int emit_wrap(const Component* w) {
-    emit_instrumentation("@WRP@  \n");
+    emit_instrumentation(oti::WRAP.line);
     emit_instrumentation(interned_view(w->name));
     emit_instrumentation("\n");
     source_line_section(w);
     emit_instrumentation("\n");
     for (const Component* c = w->first_child; c; c = c->next_sibling) {
         if (c->kind == KIND_REQUIRE) {
-            emit_instrumentation("@PRE@ \n");
+            emit_instrumentation(oti::PRECONDITION.line);
             emit_assertion("_vxk_assert_pre_cond", c, "_VXK_CLASS_FILE_ACM");
         } else if (c->kind == KIND_ENSURE) {
-            emit_instrumentation("@POS@ \n");
+            emit_instrumentation(oti::POSTCONDITION.line);
             emit_assertion("_vxk_assert_post_cond", c, "_VXK_CLASS_FILE_ACM");
         } else {
             return unknown_component(c);
@@ -124,7 +123,7 @@ void emit_state_tables(const Component* c, const std::vector<const Component*>& 
     for (const Component* t = c->first_child; t; t = t->next_sibling)
         if (const TransitionDetail* d = transition_detail(t))
             leaving[d->source].push_back(t);
-    emit_instrumentation("@SCF@ \n");
+    emit_instrumentation(oti::STATE_TABLES.line);
     for (const Component* s : states) {
         const UmlStateDetail* d = uml_state_detail(s);
         emit_instrumentationf(
@@ -156,7 +155,7 @@ void emit_state_tables(const Component* c, const std::vector<const Component*>& 
 // @SCK@: the switch that tells whether the object is in a given state.
 int emit_state_check(const std::vector<const Component*>& states) {
     const bool directives_off = the_options->no_line_directives;
-    emit_instrumentation("@SCK@ \n");
+    emit_instrumentation(oti::STATE_CHECK.line);
     emit_instrumentation("     _vxk_Boolean Res = _xrl_false;\n");
     emit_instrumentation("\n");
     emit_instrumentation("     switch(State)\n");
@@ -184,7 +183,8 @@ int emit_state_check(const std::vector<const Component*>& states) {
 
 int emit_state_chart(const Component* c, const std::vector<const Component*>& states) {
     emit_state_tables(c, states);
-    const unsigned long report_id = id_of(c) + STATE_REPORT_OFFSET;
+    const unsigned long report_id = id_of(c) + keys::STATE_REPORT_OFFSET;
+    emit_instrumentation(oti::STATE_BODY.line);
     for (const char* line : STATE_BODY) {
         if (std::string_view(line).find("%lx") != std::string_view::npos)
             emit_instrumentationf(line, report_id);
@@ -197,7 +197,7 @@ int emit_state_chart(const Component* c, const std::vector<const Component*>& st
 }  // namespace
 
 void source_line_section(const Component* x) {
-    emit_instrumentation("@SLI@ \n");
+    emit_instrumentation(oti::SOURCE_LINE.line);
     emit_instrumentationf("%s:%lu\n", x->file ? x->file : "",
                           static_cast<unsigned long>(x->first_line));
 }
@@ -205,19 +205,19 @@ void source_line_section(const Component* x) {
 int gen_class_section(Component* c) {
     if (!c)
         return null_component(nullptr);
-    emit_instrumentation(c->kind == KIND_SINGLE_CLASS ? "@CSS@ \n" : "@CLS@ \n");
+    emit_instrumentation(c->kind == KIND_SINGLE_CLASS ? oti::SINGLE_CLASS.line : oti::CLASS.line);
     emit_instrumentation(interned_view(c->name));
     emit_instrumentation("\n");
     source_line_section(c);
     checksum_section(c);
-    emit_instrumentation("@CID@ \n");
+    emit_instrumentation(oti::CLASS_ID.line);
     emit_instrumentationf("0x%lx\n", id_of(c));
     emit_instrumentation("\n");
     std::vector<const Component*> states;
     for (Component* child = c->first_child; child; child = child->next_sibling) {
         switch (child->kind) {
         case KIND_INVARIANT:
-            emit_instrumentation("@INV@ \n");
+            emit_instrumentation(oti::INVARIANT.line);
             emit_assertion("_vxk_assert_invariant", child, "_VXK_CLASS_FILE_CLS");
             break;
         case KIND_WRAP:

@@ -3,6 +3,7 @@
 // generation goes on and written at the end of the driver file.
 #include "driver/options.h"
 #include "fi/names.h"
+#include "formats/instrumentation.h"
 #include "gen/emitters.h"
 
 namespace {
@@ -25,7 +26,7 @@ void emit_prepos_check(const Component* condition) {
 }
 
 void emit_precondition(const Component* stub, const Component* require) {
-    emit_instrumentation("@PRE@ \n");
+    emit_instrumentation(oti::PRECONDITION.line);
     emit_instrumentationf(
         "_vex_enter_stub(0x%lx, _VEX_FileIdList[0x%x], 0x%lx, _VEX_FileIdList[0x%x]);\n",
         id_of(stub), file_index(stub), id_of(stub), file_index(stub));
@@ -35,7 +36,7 @@ void emit_precondition(const Component* stub, const Component* require) {
 }
 
 void emit_postcondition(const Component* stub, const Component* ensure) {
-    emit_instrumentation("@POS@ \n");
+    emit_instrumentation(oti::POSTCONDITION.line);
     if (ensure)
         emit_prepos_check(ensure);
     emit_instrumentationf("_vex_exit_stub(_VEX_FileIdList[0x%x]);\n", file_index(stub));
@@ -90,7 +91,7 @@ void gen_declarations(const Component* root) {
 int gen_stub_body(Component* stub) {
     StubDetail* d = stub_detail(stub);
     const Execution e{stub, gen().run_number++};
-    emit_instrumentation("@STB@  \n");
+    emit_instrumentation(oti::STUB.line);
     emit_instrumentation(interned_view(d->signature));
     emit_instrumentation("\n");
     source_line_section(stub);
@@ -203,12 +204,13 @@ void gen_method_check_declaration(const Component* m, int depth) {
     emitf(depth, "_vex_Ulong Sav_Check_Method_0x%lx = _VEX_Check_Method_0x%lx;\n", id_of(m),
           id_of(m));
     emit(depth, "\n");
-    emit_instrumentation("@MTH@ \n");
+    emit_instrumentation(oti::METHOD.line);
     emit_instrumentation(interned_view(m->name));
     emit_instrumentation("\n");
     source_line_section(m);
-    emit_instrumentation("@CHK@ \n");
-    emit_instrumentationf("_VEX_Check_Method_0x%lx\n", id_of(m));
+    emit_instrumentation(oti::COUNTER.line);
+    emit_instrumentation(oti::METHOD_COUNTER_PREFIX);
+    emit_instrumentationf("%lx\n", id_of(m));
     emit_instrumentation("\n");
 }
 
