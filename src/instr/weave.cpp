@@ -871,8 +871,15 @@ bool woven_copies_parse(const std::vector<WovenFile>& copies, const std::vector<
                 CXString file;
                 unsigned line = 0, column = 0;
                 clang_getPresumedLocation(clang_getDiagnosticLocation(d), &file, &line, &column);
-                errors.push_back("internal error: the weave broke the code: " + take(file) + ":" +
-                                 std::to_string(line) + ": " + take(clang_getDiagnosticSpelling(d)));
+                const std::string at = take(file), what = take(clang_getDiagnosticSpelling(d));
+                const bool script = at.size() > 4 && (at.rfind(".otc") == at.size() - 4 ||
+                                                      at.rfind(".otd") == at.size() - 4);
+                // A condition of the scripts, pasted in: its names must be the definition's.
+                errors.push_back(script ? at + ":" + std::to_string(line) +
+                                              ": the condition does not compile where it is "
+                                              "woven: " + what
+                                        : "internal error: the weave broke the code: " + at +
+                                              ":" + std::to_string(line) + ": " + what);
             }
             clang_disposeDiagnostic(d);
         }
