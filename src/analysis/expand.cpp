@@ -66,8 +66,9 @@ RefSegment* copied_reference(const Component* c, const RefSegment* reference) {
     return nullptr;
 }
 
-// The copy under `p` with the detail record of its kind, before id and file are set.
-Component* build_copy(Component* p, const Component* k) {
+// The copy of a component that refers to another (TEST CLASS base, CALL, CHECK PROPERTY,
+// RUN ELEMENT): the reference is copied too.
+Component* copy_with_reference(Component* p, const Component* k) {
     const char* n = k->name;
     const Span s = span_of(k);
     switch (k->kind) {
@@ -91,20 +92,18 @@ Component* build_copy(Component* p, const Component* k) {
             check_property_detail(c)->spare = d->spare;
         return c;
     }
-    case KIND_RUN_ELEMENT:
+    default:
         return build_run_element(p, n, k->dir, k->file, s, k->line, k->depth,
                                  copied_reference(k, run_element_detail(k)->path));
-    case KIND_PRINT: {
-        bool failed = false;
-        ParamItem* items = copy_params(param_list_detail(k)->params, &failed);
-        return failed ? nullptr
-                      : build_param_list(p, KIND_PRINT, n, k->dir, k->file, s, k->line, k->depth,
-                                         items);
     }
-    case KIND_PROC:
-    case KIND_PROPERTY:
-        return build_param_list(p, k->kind, n, k->dir, k->file, s, k->line, k->depth,
-                                param_list_detail(k)->params);
+}
+
+// The copy of an ON ERROR, CHECK, REQUIRE or ENSURE, with what the reader set beside the
+// texts (the action, the spare field).
+Component* copy_with_settings(Component* p, const Component* k) {
+    const char* n = k->name;
+    const Span s = span_of(k);
+    switch (k->kind) {
     case KIND_ON_ERROR: {
         Component* c = build_on_error(p, n, k->dir, k->file, s, k->line, k->depth);
         if (c) {
@@ -121,8 +120,7 @@ Component* build_copy(Component* p, const Component* k) {
             check_detail(c)->spare = d->spare;
         return c;
     }
-    case KIND_REQUIRE:
-    case KIND_ENSURE: {
+    default: {
         const ConditionDetail* d = condition_detail(k);
         Component* c =
             build_condition(p, k->kind, n, k->dir, k->file, s, k->line, k->depth, d->span);
@@ -130,6 +128,29 @@ Component* build_copy(Component* p, const Component* k) {
             condition_detail(c)->spare = d->spare;
         return c;
     }
+    }
+}
+
+// The copy under `p` with the detail record of its kind, before id and file are set.
+Component* build_copy(Component* p, const Component* k) {
+    const char* n = k->name;
+    const Span s = span_of(k);
+    switch (k->kind) {
+    case KIND_TEST_CLASS: case KIND_CALL: case KIND_CHECK_PROPERTY: case KIND_RUN_ELEMENT:
+        return copy_with_reference(p, k);
+    case KIND_ON_ERROR: case KIND_CHECK: case KIND_REQUIRE: case KIND_ENSURE:
+        return copy_with_settings(p, k);
+    case KIND_PRINT: {
+        bool failed = false;
+        ParamItem* items = copy_params(param_list_detail(k)->params, &failed);
+        return failed ? nullptr
+                      : build_param_list(p, KIND_PRINT, n, k->dir, k->file, s, k->line, k->depth,
+                                         items);
+    }
+    case KIND_PROC:
+    case KIND_PROPERTY:
+        return build_param_list(p, k->kind, n, k->dir, k->file, s, k->line, k->depth,
+                                param_list_detail(k)->params);
     case KIND_STUB:
         return build_stub(p, n, k->dir, k->file, s, k->line, k->depth, stub_detail(k)->signature);
     case KIND_CHECK_STUB:
