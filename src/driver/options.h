@@ -34,7 +34,6 @@ struct Options {
     bool no_path = false;                 // -NOPATH
     const char* log_name = nullptr;
     FILE* log_file = nullptr;
-    std::string* capture_text = nullptr;  // generators write here instead of output_file
 };
 
 extern Options* the_options;

@@ -38,8 +38,7 @@ struct Pipeline {
     }
     // Generates and finishes both files as the driver does; the diagnostics.
     std::string generate() {
-        const int generated = generate_driver(run.root);
-        finish_generated_files(generated == 0 && error_count == 0);
+        generate_files(*the_options, run.root);
         return run.diagnostics;
     }
     // The files the directory holds besides the script and its listings.
