@@ -7,6 +7,8 @@
 #include "errors/report.h"
 #include "fi/files.h"
 #include "fi/names.h"
+#include "formats/instrumentation.h"
+#include "formats/keys.h"
 #include "gen/component_emitters.h"
 #include "utils/paths.h"
 
@@ -164,8 +166,8 @@ void emit_header(Generation& g) {
 // registration with the checksum pair its listings left.
 void emit_runtime_init(Generation& g) {
     emitf(g, 1, "_vex_init((_vex_Car*)\"%s\", 0x%lx, 0x%lx, 0x%lx);\n",
-          literal_text(g.options->tdf_name ? g.options->tdf_name : "").c_str(), 0x0UL, 0xf4240UL,
-          0x1e8480UL);
+          literal_text(g.options->tdf_name ? g.options->tdf_name : "").c_str(),
+          keys::ITEM_OFFSET, keys::MESSAGE_OFFSET, keys::TEXT_OFFSET);
     for (const FileRecord* r = g.options->file_table; r; r = r->next)
         emitf(g, 1, "_VEX_FileIdList[0x%x] = _vex_add_source_file(0x%x, 0x%x);\n",
               static_cast<unsigned>(r->file_no - 1), r->sum_a, r->sum_b);
@@ -204,8 +206,10 @@ int generate_everything(Generation& g, const Component* root) {
         report_error(MSG_CANNOT_CREATE, {}, arg_text(o.oti_name));
         return -1;
     }
-    if (!o.no_line_directives)
-        emit_instrumentation(g, "@DLI@ \n\n");
+    if (!o.no_line_directives) {
+        emit_instrumentation(g, oti::LINE_DIRECTIVES.line);
+        emit_instrumentation(g, "\n");
+    }
     emit_header(g);
     gen_declarations(g, root);
     for (const Component* c = root->first_child; c; c = c->next_sibling)

@@ -8,16 +8,15 @@
 
 #include "fi/files.h"
 #include "fi/names.h"
+#include "formats/instrumentation.h"
+#include "formats/keys.h"
 #include "gen/component_emitters.h"
 
 namespace {
 
-constexpr unsigned long STATE_REPORT_OFFSET = 3000000;  // a class's state report id
-
-// The state-transition body, around the two lines that name the class's state report id
+// The state-transition body after its marker, around the two lines that name the class's state report id
 // (the report when no state was known before).
 constexpr const char* STATE_BODY_HEAD[] = {
-    "@SCB@ \n",
     "     _vxk_StateType I;\n",
     "     _vxk_StateType FiredTransId=0L;\n",
     "     _vxk_StateType NbStateFound=0L;\n",
@@ -79,6 +78,24 @@ constexpr const char* STATE_BODY_TAIL[] = {
 };
 
 
+// The state-check switch around its cases, and the end of each case.
+constexpr const char* STATE_CHECK_HEAD[] = {
+    "     _vxk_Boolean Res = _xrl_false;\n",
+    "\n",
+    "     switch(State)\n",
+    "     {\n",
+};
+constexpr const char* STATE_CASE_TAIL[] = {
+    " )\n",
+    "                       Res=_xrl_true;\n",
+    "                     break;\n",
+};
+constexpr const char* STATE_CHECK_TAIL[] = {
+    "     }\n",
+    "     return(Res);\n",
+    "\n",
+};
+
 template <std::size_t N>
 void emit_instrumentation_lines(Generation& g, const char* const (&lines)[N]) {
     for (const char* line : lines)
@@ -89,7 +106,7 @@ const char* expression_closer(const Generation& g) { return directives_off(g) ? 
 
 void checksum_section(Generation& g, const Component* x) {
     const FileRecord* r = find_file_record(x->file_no);
-    emit_instrumentation(g, "@CSU@ \n");
+    emit_instrumentation(g, oti::CHECKSUM.line);
     emit_instrumentationf(g, "0x%x 0x%x\n", r ? r->sum_a : 0u, r ? r->sum_b : 0u);
 }
 
@@ -105,17 +122,17 @@ void emit_assertion(Generation& g, const char* call, const Component* c, const c
 }
 
 int emit_wrap(Generation& g, const Component* w) {
-    emit_instrumentation(g, "@WRP@  \n");
+    emit_instrumentation(g, oti::WRAP.line);
     emit_instrumentation(g, interned_view(w->name));
     emit_instrumentation(g, "\n");
     source_line_section(g, w);
     emit_instrumentation(g, "\n");
     for (const Component* c = w->first_child; c; c = c->next_sibling) {
         if (c->kind == KIND_REQUIRE) {
-            emit_instrumentation(g, "@PRE@ \n");
+            emit_instrumentation(g, oti::PRECONDITION.line);
             emit_assertion(g, "_vxk_assert_pre_cond", c, "_VXK_CLASS_FILE_ACM");
         } else if (c->kind == KIND_ENSURE) {
-            emit_instrumentation(g, "@POS@ \n");
+            emit_instrumentation(g, oti::POSTCONDITION.line);
             emit_assertion(g, "_vxk_assert_post_cond", c, "_VXK_CLASS_FILE_ACM");
         } else {
             return unknown_component(c);
@@ -144,7 +161,7 @@ void emit_state_tables(Generation& g, const Component* c, Chart& chart) {
     for (const Component* t = c->first_child; t; t = t->next_sibling)
         if (const TransitionDetail* d = transition_detail(t))
             leaving[d->source].push_back(t);
-    emit_instrumentation(g, "@SCF@ \n");
+    emit_instrumentation(g, oti::STATE_TABLES.line);
     for (const Component* s : states) {
         const StateInfo& d = chart.info[s];
         emit_instrumentationf(
@@ -173,11 +190,8 @@ void emit_state_tables(Generation& g, const Component* c, Chart& chart) {
 
 // @SCK@: the switch that tells whether the object is in a given state.
 int emit_state_check(Generation& g, Chart& chart) {
-    emit_instrumentation(g, "@SCK@ \n");
-    emit_instrumentation(g, "     _vxk_Boolean Res = _xrl_false;\n");
-    emit_instrumentation(g, "\n");
-    emit_instrumentation(g, "     switch(State)\n");
-    emit_instrumentation(g, "     {\n");
+    emit_instrumentation(g, oti::STATE_CHECK.line);
+    emit_instrumentation_lines(g, STATE_CHECK_HEAD);
     for (const Component* s : chart.states) {
         emit_instrumentationf(g, "           case %ldL : if( ", chart.info[s].number);
         for (const Component* e = s->first_child; e; e = e->next_sibling) {
@@ -188,19 +202,16 @@ int emit_state_check(Generation& g, Chart& chart) {
             emit_instrumentation(g, interned_view(e->name));
             emit_instrumentation(g, directives_off(g) ? " )" : "\n)");
         }
-        emit_instrumentation(g, " )\n");
-        emit_instrumentation(g, "                       Res=_xrl_true;\n");
-        emit_instrumentation(g, "                     break;\n");
+        emit_instrumentation_lines(g, STATE_CASE_TAIL);
     }
-    emit_instrumentation(g, "     }\n");
-    emit_instrumentation(g, "     return(Res);\n");
-    emit_instrumentation(g, "\n");
+    emit_instrumentation_lines(g, STATE_CHECK_TAIL);
     return 0;
 }
 
 int emit_state_chart(Generation& g, const Component* c, Chart& chart) {
     emit_state_tables(g, c, chart);
-    const unsigned long report_id = id_of(c) + STATE_REPORT_OFFSET;
+    const unsigned long report_id = id_of(c) + keys::STATE_REPORT_OFFSET;
+    emit_instrumentation(g, oti::STATE_BODY.line);
     emit_instrumentation_lines(g, STATE_BODY_HEAD);
     emit_instrumentationf(g, "           _vxk_illegal_transition(0x%lx, _VXK_CLASS_FILE_CLS);\n", report_id);
     emit_instrumentation_lines(g, STATE_BODY_MIDDLE);
@@ -212,7 +223,7 @@ int emit_state_chart(Generation& g, const Component* c, Chart& chart) {
 }  // namespace
 
 void source_line_section(Generation& g, const Component* x) {
-    emit_instrumentation(g, "@SLI@ \n");
+    emit_instrumentation(g, oti::SOURCE_LINE.line);
     emit_instrumentationf(g, "%s:%lu\n", x->file ? x->file : "",
                           static_cast<unsigned long>(x->first_line));
 }
@@ -220,19 +231,19 @@ void source_line_section(Generation& g, const Component* x) {
 int gen_class_section(Generation& g, const Component* c) {
     if (!c)
         return null_component(nullptr);
-    emit_instrumentation(g, c->kind == KIND_SINGLE_CLASS ? "@CSS@ \n" : "@CLS@ \n");
+    emit_instrumentation(g, c->kind == KIND_SINGLE_CLASS ? oti::SINGLE_CLASS.line : oti::CLASS.line);
     emit_instrumentation(g, interned_view(c->name));
     emit_instrumentation(g, "\n");
     source_line_section(g, c);
     checksum_section(g, c);
-    emit_instrumentation(g, "@CID@ \n");
+    emit_instrumentation(g, oti::CLASS_ID.line);
     emit_instrumentationf(g, "0x%lx\n", id_of(c));
     emit_instrumentation(g, "\n");
     Chart chart;
     for (const Component* child = c->first_child; child; child = child->next_sibling) {
         switch (child->kind) {
         case KIND_INVARIANT:
-            emit_instrumentation(g, "@INV@ \n");
+            emit_instrumentation(g, oti::INVARIANT.line);
             emit_assertion(g, "_vxk_assert_invariant", child, "_VXK_CLASS_FILE_CLS");
             break;
         case KIND_WRAP:

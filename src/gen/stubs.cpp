@@ -2,6 +2,7 @@
 // case from every CHECK STUB of the whole run, so its body is built in three texts while
 // generation goes on and written at the end of the driver file.
 #include "fi/names.h"
+#include "formats/instrumentation.h"
 #include "gen/component_emitters.h"
 
 namespace {
@@ -22,7 +23,7 @@ void emit_prepos_check(Generation& g, const Component* condition) {
 }
 
 void emit_precondition(Generation& g, const Component* stub, const Component* require) {
-    emit_instrumentation(g, "@PRE@ \n");
+    emit_instrumentation(g, oti::PRECONDITION.line);
     emit_instrumentationf(
         g, "_vex_enter_stub(0x%lx, _VEX_FileIdList[0x%x], 0x%lx, _VEX_FileIdList[0x%x]);\n",
         id_of(stub), file_index(stub), id_of(stub), file_index(stub));
@@ -32,7 +33,7 @@ void emit_precondition(Generation& g, const Component* stub, const Component* re
 }
 
 void emit_postcondition(Generation& g, const Component* stub, const Component* ensure) {
-    emit_instrumentation(g, "@POS@ \n");
+    emit_instrumentation(g, oti::POSTCONDITION.line);
     if (ensure)
         emit_prepos_check(g, ensure);
     emit_instrumentationf(g, "_vex_exit_stub(_VEX_FileIdList[0x%x]);\n", file_index(stub));
@@ -138,7 +139,7 @@ void gen_declarations(Generation& g, const Component* root) {
 int gen_stub_body(Generation& g, const Component* stub) {
     const StubDetail* d = stub_detail(stub);
     StubTexts& texts = g.stubs[stub];
-    emit_instrumentation(g, "@STB@  \n");
+    emit_instrumentation(g, oti::STUB.line);
     emit_instrumentation(g, interned_view(d->signature));
     emit_instrumentation(g, "\n");
     source_line_section(g, stub);
@@ -207,12 +208,13 @@ void gen_method_check_declaration(Generation& g, const Component* m, int depth) 
     emitf(g, depth, "_vex_Ulong Sav_Check_Method_0x%lx = _VEX_Check_Method_0x%lx;\n", id_of(m),
           id_of(m));
     emit(g, depth, "\n");
-    emit_instrumentation(g, "@MTH@ \n");
+    emit_instrumentation(g, oti::METHOD.line);
     emit_instrumentation(g, interned_view(m->name));
     emit_instrumentation(g, "\n");
     source_line_section(g, m);
-    emit_instrumentation(g, "@CHK@ \n");
-    emit_instrumentationf(g, "_VEX_Check_Method_0x%lx\n", id_of(m));
+    emit_instrumentation(g, oti::COUNTER.line);
+    emit_instrumentation(g, oti::METHOD_COUNTER_PREFIX);
+    emit_instrumentationf(g, "%lx\n", id_of(m));
     emit_instrumentation(g, "\n");
 }
 

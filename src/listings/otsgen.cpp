@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "formats/keys.h"
+#include "formats/listing.h"
 #include "listings/sink.h"
 #include "listings/statgen.h"
 #include "utils/text.h"
@@ -26,48 +28,46 @@ enum class Text {
 
 struct OtsRule {
     int kind;
-    const char* tag;
+    std::string_view tag;
     Text text;
 };
 
 constexpr OtsRule OTS_RULES[] = {
-    {KIND_TEST_CLASS, "TL", Text::plain_name},
-    {KIND_TEST_SUITE, "TS", Text::plain_name},
-    {KIND_TEST_CASE, "TC", Text::plain_name},
-    {KIND_PROLOGUE, "CB", Text::plain_name},
-    {KIND_EPILOGUE, "CE", Text::plain_name},
-    {KIND_RUN, "RU", Text::plain_name},
-    {KIND_RUN_ELEMENT, "RC", Text::run_path},
-    {KIND_NATIVE_LINE, "NC", Text::escaped_name},
-    {KIND_NATIVE_BLOCK, "NC", Text::escaped_name},
-    {KIND_CPP_NATIVE_LINE, "NC", Text::escaped_name},
-    {KIND_CPP_NATIVE_BLOCK, "NC", Text::escaped_name},
-    {KIND_JAVA_NATIVE_LINE, "NC", Text::escaped_name},
-    {KIND_JAVA_NATIVE_BLOCK, "NC", Text::escaped_name},
-    {KIND_COMMENT_TEXT, "CO", Text::escaped_name},
-    {KIND_COMMENT_BLOCK, "CO", Text::escaped_name},
-    {KIND_PRINT, "PR", Text::print_list},
-    {KIND_PROPERTY, "PY", Text::plain_name},
-    {KIND_EXPRESSION, "EX", Text::bracketed_name},
-    {KIND_CHECK_PROPERTY, "CY", Text::check_property},
-    {KIND_CHECK, "CH", Text::check},
-    {KIND_PROC, "PC", Text::plain_name},
-    {KIND_CALL, "CP", Text::plain_name},
-    {KIND_REQUIRE, "RQ", Text::bracketed_name},
-    {KIND_ENSURE, "EN", Text::bracketed_name},
-    {KIND_INVARIANT, "IV", Text::bracketed_name},
-    {KIND_CHECK_EXCEPTION, "CX", Text::escaped_name},
-    {KIND_CHECK_METHOD, "CM", Text::escaped_name},
-    {KIND_STUB, "SB", Text::plain_name},
-    {KIND_CHECK_STUB, "CS", Text::plain_name},
-    {KIND_WRAP, "WR", Text::escaped_name},
-    {KIND_CLASS, "CL", Text::escaped_name},
-    {KIND_SINGLE_CLASS, "SL", Text::escaped_name},
-    {KIND_UML_STATE, "ST", Text::plain_name},
-    {KIND_TRANSITION, "TR", Text::transition},
+    {KIND_TEST_CLASS, listing::TEST_CLASS, Text::plain_name},
+    {KIND_TEST_SUITE, listing::TEST_SUITE, Text::plain_name},
+    {KIND_TEST_CASE, listing::TEST_CASE, Text::plain_name},
+    {KIND_PROLOGUE, listing::PROLOGUE, Text::plain_name},
+    {KIND_EPILOGUE, listing::EPILOGUE, Text::plain_name},
+    {KIND_RUN, listing::RUN, Text::plain_name},
+    {KIND_RUN_ELEMENT, listing::RUN_ELEMENT, Text::run_path},
+    {KIND_NATIVE_LINE, listing::NATIVE, Text::escaped_name},
+    {KIND_NATIVE_BLOCK, listing::NATIVE, Text::escaped_name},
+    {KIND_CPP_NATIVE_LINE, listing::NATIVE, Text::escaped_name},
+    {KIND_CPP_NATIVE_BLOCK, listing::NATIVE, Text::escaped_name},
+    {KIND_JAVA_NATIVE_LINE, listing::NATIVE, Text::escaped_name},
+    {KIND_JAVA_NATIVE_BLOCK, listing::NATIVE, Text::escaped_name},
+    {KIND_COMMENT_TEXT, listing::COMMENT, Text::escaped_name},
+    {KIND_COMMENT_BLOCK, listing::COMMENT, Text::escaped_name},
+    {KIND_PRINT, listing::PRINT, Text::print_list},
+    {KIND_PROPERTY, listing::PROPERTY, Text::plain_name},
+    {KIND_EXPRESSION, listing::EXPRESSION, Text::bracketed_name},
+    {KIND_CHECK_PROPERTY, listing::CHECK_PROPERTY, Text::check_property},
+    {KIND_CHECK, listing::CHECK, Text::check},
+    {KIND_PROC, listing::PROC, Text::plain_name},
+    {KIND_CALL, listing::CALL, Text::plain_name},
+    {KIND_REQUIRE, listing::REQUIRE, Text::bracketed_name},
+    {KIND_ENSURE, listing::ENSURE, Text::bracketed_name},
+    {KIND_INVARIANT, listing::INVARIANT, Text::bracketed_name},
+    {KIND_CHECK_EXCEPTION, listing::CHECK_EXCEPTION, Text::escaped_name},
+    {KIND_CHECK_METHOD, listing::CHECK_METHOD, Text::escaped_name},
+    {KIND_STUB, listing::STUB, Text::plain_name},
+    {KIND_CHECK_STUB, listing::CHECK_STUB, Text::plain_name},
+    {KIND_WRAP, listing::WRAP, Text::escaped_name},
+    {KIND_CLASS, listing::CLASS, Text::escaped_name},
+    {KIND_SINGLE_CLASS, listing::SINGLE_CLASS, Text::escaped_name},
+    {KIND_UML_STATE, listing::UML_STATE, Text::plain_name},
+    {KIND_TRANSITION, listing::TRANSITION, Text::transition},
 };
-
-constexpr unsigned long OBSERVATION_STATE_OFFSET = 3000000;
 
 const OtsRule* rule_for(int kind) {
     for (const OtsRule& rule : OTS_RULES)
@@ -132,8 +132,8 @@ void append_text(RecordLine& l, const Component* c, Text how) {
 
 // "<tag> <id>h \"" then the text, then "\" line=<first line> dad=<parent id>h<extra>;\n"
 void record_tail(RecordLine& l, int first_line, unsigned long dad) {
-    l << "\" line=";
-    l.decimal(static_cast<unsigned long>(first_line)) << " dad=";
+    l << listing::OTS_LINE_FIELD;
+    l.decimal(static_cast<unsigned long>(first_line)) << " " << listing::OTS_PARENT_FIELD;
     l.hex(dad);
 }
 
@@ -152,15 +152,15 @@ int write_ots_component(const Component* c) {
     if (c->kind == KIND_CHECK_STUB) {
         const CheckStubDetail* d = check_stub_detail(c);
         const Component* stub = d ? d->resolved : nullptr;
-        l << " stb=";
+        l << " " << listing::OTS_STUB_FIELD;
         l.hex(stub ? stub->id : 0);
     }
     l << ";\n";
     end_ots_line(r, l);
     if (c->kind == KIND_CLASS || c->kind == KIND_SINGLE_CLASS) {
         RecordLine os(*r->ots_sink);
-        os << "OS ";
-        os.hex(c->id + OBSERVATION_STATE_OFFSET) << " \"" << c->name << " Observation State";
+        os << listing::OBSERVATION_STATE << " ";
+        os.hex(c->id + keys::STATE_REPORT_OFFSET) << " \"" << c->name << " Observation State";
         record_tail(os, c->first_line, c->id);
         os << ";\n";
         end_ots_line(r, os);

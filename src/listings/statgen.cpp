@@ -13,6 +13,7 @@
 
 #include "driver/options.h"
 #include "errors/report.h"
+#include "formats/listing.h"
 #include "listings/otsgen.h"
 #include "listings/sink.h"
 #include "listings/tsfgen.h"
@@ -53,20 +54,20 @@ std::string date_line(std::time_t run_time) {
     if (!localtime_r(&run_time, &tm))
         tm = std::tm{};
     char line[96];
-    std::snprintf(line, sizeof line, "DP %s %s %02d %02d:%02d:%02d %4d\n",
+    std::snprintf(line, sizeof line, " %s %s %02d %02d:%02d:%02d %4d\n",
                   DAY_NAMES[static_cast<unsigned>(tm.tm_wday) % 7],
                   MONTH_NAMES[static_cast<unsigned>(tm.tm_mon) % 12], tm.tm_mday, tm.tm_hour,
                   tm.tm_min, tm.tm_sec, tm.tm_year + 1900);
-    return line;
+    return std::string(listing::OTS_DATE) + line;
 }
 
 void write_ots_head(FileRecord* r, std::time_t run_time) {
     RecordLine of(*r->ots_sink);
-    of << "OF \"" << r->dir << "\" \"" << r->file << "\" ";
+    of << listing::OTS_FILE << " \"" << r->dir << "\" \"" << r->file << "\" ";
     of.hex(static_cast<unsigned long>(r->mtime)) << "\n";
     end_ots_line(r, of);
     ots_write(r, "\n");
-    ots_write(r, std::string("VO ") + PRODUCT_VERSION + "\n");
+    ots_write(r, std::string(listing::OTS_VERSION) + " " + PRODUCT_VERSION + "\n");
     r->ots_sink->pending += date_line(run_time);  // outside the checksum
 }
 
@@ -116,8 +117,8 @@ void write_ots_trailer(FileRecord* r) {
     const std::uint32_t xor_sum = r->sum_b & PRINTED_MASK;
     ots_write(r, "\n");
     char line[48];
-    std::snprintf(line, sizeof line, "CK %xh %xh\n", sum, xor_sum);
-    ots_write(r, line);
+    std::snprintf(line, sizeof line, " %xh %xh\n", sum, xor_sum);
+    ots_write(r, std::string(listing::OTS_CHECKSUM) + line);
     r->sum_a = sum;  // the empty line and the CK line do not count
     r->sum_b = xor_sum;
 }

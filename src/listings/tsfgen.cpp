@@ -1,6 +1,6 @@
 // listings/tsfgen.cpp: the trace-structure (.tsf) file of one script: what each number
-// passed to the runtime stands for. Item records are keyed by id, message records by
-// id + 1000000, text records by id + 2000000. Every line is converted to UTF-8, loses
+// passed to the runtime stands for. Item, message and text records are keyed by the id
+// plus the offsets of formats/keys.h. Every line is converted to UTF-8, loses
 // its inner line breaks and enters the checksum pair shared with the .ots file.
 // A component without the text its records need gets none of them.
 #include "listings/tsfgen.h"
@@ -9,27 +9,31 @@
 #include <cstdio>
 #include <string>
 
+#include "formats/keys.h"
+#include "formats/listing.h"
 #include "listings/sink.h"
 #include "listings/statgen.h"
 #include "utils/text.h"
 
 namespace {
 
-constexpr unsigned long MESSAGE_KEY = 1000000;
-constexpr unsigned long TEXT_KEY = 2000000;
 constexpr std::uint32_t PRINTED_MASK = 0x7FFFFFFFu;
 
 // Keys of the predefined records: -1 .. -5 as 32-bit two's complement.
 struct Predefined {
-    const char* tag;
+    std::string_view tag;
     int key;
     const char* text;
 };
 constexpr Predefined PREDEFINED[] = {
-    {"MS", -1, "ON ERROR (DEFAULT)"},   {"TX", -2, "UNEXPECTED EXCEPTION"},
-    {"TX", -3, "EXCEPTION THROWN"},     {"TX", -4, "ILLEGAL TRANSITION"},
-    {"TX", -5, "MULTIPLE TRANSITION"},
+    {listing::TSF_MESSAGE, keys::DEFAULT_ON_ERROR, "ON ERROR (DEFAULT)"},
+    {listing::TSF_TEXT, keys::UNEXPECTED_EXCEPTION, "UNEXPECTED EXCEPTION"},
+    {listing::TSF_TEXT, keys::EXCEPTION_THROWN, "EXCEPTION THROWN"},
+    {listing::TSF_TEXT, keys::ILLEGAL_TRANSITION, "ILLEGAL TRANSITION"},
+    {listing::TSF_TEXT, keys::MULTIPLE_TRANSITION, "MULTIPLE TRANSITION"},
 };
+// The status line before the predefined records and before each ON ERROR's message.
+constexpr const char* STATUS_VALUE = " 164\n";
 
 // The records of one component, each line built in place and ended (cleaned, counted)
 // before the next begins.
@@ -40,7 +44,7 @@ public:
     // "LK <line>"
     void lk(int line) {
         RecordLine l(*r_->tsf_sink);
-        l << "LK ";
+        l << listing::TSF_LINE << " ";
         l.decimal(static_cast<unsigned long>(line)) << "\n";
         end_tsf_line(r_, l);
     }
@@ -49,11 +53,11 @@ public:
     void item(const Component* c, const char* item_class, bool escape = false) {
         lk(c->first_line);
         RecordLine si(*r_->tsf_sink);
-        si << "SI ";
+        si << listing::TSF_PARENT << " ";
         si.hex(c->parent ? c->parent->id : 0) << "\n";
         end_tsf_line(r_, si);
         RecordLine in(*r_->tsf_sink);
-        in << "IN \"" << item_class << "\" ";
+        in << listing::TSF_ITEM << " \"" << item_class << "\" ";
         in.hex(c->id) << " \"";
         if (escape)
             in.escaped(c->name);
@@ -65,7 +69,7 @@ public:
 
     // LK and "<tag> <key> \"<label part><head><text><tail>\"", where the label part is
     // "`label' / " when there is a label, and the text is escaped when asked.
-    void keyed(int line, const char* tag, unsigned long key, const char* label,
+    void keyed(int line, std::string_view tag, unsigned long key, const char* label,
                const char* head, std::string_view text, bool escape, const char* tail) {
         lk(line);
         RecordLine l(*r_->tsf_sink);
@@ -84,17 +88,18 @@ public:
 
     void message(const Component* c, const char* head, std::string_view text,
                  bool escape = false) {
-        keyed(c->first_line, "MS", c->id + MESSAGE_KEY, nullptr, head, text, escape, "'");
+        keyed(c->first_line, listing::TSF_MESSAGE, c->id + keys::MESSAGE_OFFSET, nullptr, head,
+              text, escape, "'");
     }
 
     void text(const Component* c, const char* head, std::string_view text, const char* tail,
               bool escape, int line, const char* label = nullptr) {
-        keyed(line, "TX", c->id + TEXT_KEY, label, head, text, escape, tail);
+        keyed(line, listing::TSF_TEXT, c->id + keys::TEXT_OFFSET, label, head, text, escape, tail);
     }
 
-    void plain(std::string_view line) {
+    void status() {
         RecordLine l(*r_->tsf_sink);
-        l << line;
+        l << listing::TSF_STATUS << STATUS_VALUE;
         end_tsf_line(r_, l);
     }
 
@@ -148,7 +153,7 @@ void add_records(Records& out, const Component* c) {
         break;
     case KIND_CALL: out.message(c, "call `", name); break;
     case KIND_ON_ERROR:
-        out.plain("ST 164\n");
+        out.status();
         out.message(c, "call `", name);
         break;
     case KIND_CHECK_STUB:
@@ -179,15 +184,16 @@ void tsf_write(FileRecord* record, std::string_view line) {
 }
 
 int write_tsf_head(FileRecord* record) {
-    Records out(record);
-    out.plain("DB \"Orbisk-Tracer\"\n");
+    RecordLine db(*record->tsf_sink);
+    db << listing::TSF_HEAD << " \"Orbisk-Tracer\"\n";
+    end_tsf_line(record, db);
     RecordLine so(*record->tsf_sink);
-    so << "SO \"";
+    so << listing::TSF_SOURCE << " \"";
     so.escaped(record->dir ? record->dir : "").escaped(record->file ? record->file : "") << "\" ";
     so.hex(static_cast<unsigned long>(record->mtime)) << " \"txt\"\n";
     end_tsf_line(record, so);
     RecordLine in(*record->tsf_sink);
-    in << "IN \"File\" 1h \"";
+    in << listing::TSF_ITEM << " \"File\" 1h \"";
     in.escaped(record->file ? record->file : "") << "\"\n";
     end_tsf_line(record, in);
     return 0;
@@ -195,7 +201,7 @@ int write_tsf_head(FileRecord* record) {
 
 int write_tsf_messages(FileRecord* record) {
     Records out(record);
-    out.plain("ST 164\n");
+    out.status();
     for (const Predefined& p : PREDEFINED) {
         RecordLine l(*record->tsf_sink);
         l << p.tag << " ";
@@ -220,9 +226,9 @@ void write_tsf_trailer(FileRecord* record) {
     const std::uint32_t sum = record->sum_a & PRINTED_MASK;
     const std::uint32_t xor_sum = record->sum_b & PRINTED_MASK;
     char line[48];
-    std::snprintf(line, sizeof line, "ID %xh %xh\n", sum, xor_sum);
-    tsf_write(record, line);
-    tsf_write(record, "ED\n");
+    std::snprintf(line, sizeof line, " %xh %xh\n", sum, xor_sum);
+    tsf_write(record, std::string(listing::TSF_CHECKSUM) + line);
+    tsf_write(record, std::string(listing::TSF_END) + "\n");
     record->sum_a = sum;  // the ID and ED lines do not count
     record->sum_b = xor_sum;
 }
