@@ -31,7 +31,7 @@ void wrong_number_of_arguments();
 // The type the directive after the '%' at format[*at] asks for; *at is left on its last
 // character. PERCENT for "%%".
 constexpr int PERCENT = -1;
-consteval int directive_type(const char* format, std::size_t* at) {
+constexpr int directive_type(const char* format, std::size_t* at) {
     const bool is_long = format[*at] == 'l';
     *at += is_long ? 1 : 0;
     switch (format[*at]) {
