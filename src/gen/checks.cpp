@@ -33,7 +33,8 @@ int emit_verdict(Generation& g, const char* call, const Component* k, int depth,
 
 }  // namespace
 
-int gen_check(Generation& g, const Component* k, int depth, const Execution& e, const Component* on_error) {
+int gen_check(Generation& g, const Component* k, int depth, const Execution& e,
+              const Component* on_error) {
     const CheckDetail* d = check_detail(k);
     const char* expression = substituted(g, k, d->expression);
     if (!expression && d->expression)
@@ -115,7 +116,8 @@ int gen_condition(Generation& g, const Component* r, int depth, const Execution&
     const char* expression = substituted(g, r, r->name);
     if (!expression && r->name)
         return -1;
-    emit(g, depth, r->kind == KIND_REQUIRE ? "/* Checking REQUIRE */\n" : "/* Checking ENSURE */\n");
+    emit(g, depth,
+         r->kind == KIND_REQUIRE ? "/* Checking REQUIRE */\n" : "/* Checking ENSURE */\n");
     emit(g, depth, "if( ");
     line_to_source(g, r);
     emit(g, 0, interned_view(expression));

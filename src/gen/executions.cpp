@@ -204,8 +204,9 @@ int gen_run_step(Generation& g, const Component* element, const RefSegment* step
     const RefSegment* next = step->next;
     if (!next->resolved)
         return null_component(element);
-    return gen_block_execution(g, CLASS_TEXTS, target, n, depth, step->actuals, element, caller,
-                               [&] { return gen_run_step(g, element, next, depth + 1, next->resolved); });
+    return gen_block_execution(
+        g, CLASS_TEXTS, target, n, depth, step->actuals, element, caller,
+        [&] { return gen_run_step(g, element, next, depth + 1, next->resolved); });
 }
 
 // The counters a TEST CASE or PROC checks, saved before its statements run. Whether any
@@ -237,7 +238,8 @@ int gen_body_statement(Generation& g, const Component* k, int depth, const Execu
     case KIND_CHECK: return gen_check(g, k, depth, e, g.active_on_error);
     case KIND_REQUIRE:
     case KIND_ENSURE:
-        return e.component->kind == KIND_PROC ? gen_condition(g, k, depth, e) : unknown_component(k);
+        return e.component->kind == KIND_PROC ? gen_condition(g, k, depth, e)
+                                              : unknown_component(k);
     case KIND_CALL: return gen_call(g, k, depth, e);
     case KIND_CHECK_METHOD: case KIND_ON_ERROR: return 0;
     case KIND_COMMENT_TEXT: case KIND_COMMENT_BLOCK: case KIND_CPP_COMMENT: case KIND_C_COMMENT:
@@ -343,7 +345,8 @@ const ParamItem* formals_of(const Component* c) {
 
 }  // namespace
 
-int push_binding(Generation& g, const Component* owner, const Component* carrier, const ParamItem* actuals) {
+int push_binding(Generation& g, const Component* owner, const Component* carrier,
+                 const ParamItem* actuals) {
     Binding binding{owner, {}};
     const ParamItem* formal = formals_of(owner);
     for (const ParamItem* a = actuals; a && formal; a = a->next, formal = formal->next) {
@@ -395,8 +398,8 @@ int gen_run_element(Generation& g, const Component* element, int depth) {
     return gen_run_step(g, element, d->path, depth, element);
 }
 
-int gen_test_class(Generation& g, const Component* t, int depth, const ParamItem* actuals, const Component* carrier,
-                   const Component* caller) {
+int gen_test_class(Generation& g, const Component* t, int depth, const ParamItem* actuals,
+                   const Component* carrier, const Component* caller) {
     const unsigned long n = g.run_number++;
     return gen_block_execution(g, CLASS_TEXTS, t, n, depth, actuals, carrier, caller, [&] {
         const Component* run = first_children(g, t).run;

@@ -97,8 +97,9 @@ void append_checked(std::string& out, const char* format, const Arg* args) {
         case 'd':
             if (a.signed_value < 0)
                 out += '-';
-            append_unsigned(out, a.signed_value < 0 ? 0UL - static_cast<unsigned long>(a.signed_value)
-                                                    : static_cast<unsigned long>(a.signed_value),
+            append_unsigned(out,
+                            a.signed_value < 0 ? 0UL - static_cast<unsigned long>(a.signed_value)
+                                               : static_cast<unsigned long>(a.signed_value),
                             10);
             break;
         case 'u': append_unsigned(out, a.unsigned_value, 10); break;

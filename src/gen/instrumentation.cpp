@@ -14,8 +14,8 @@
 
 namespace {
 
-// The state-transition body after its marker, around the two lines that name the class's state report id
-// (the report when no state was known before).
+// The state-transition body after its marker, around the two lines that name the class's state
+// report id (the report when no state was known before).
 constexpr const char* STATE_BODY_HEAD[] = {
     "     _vxk_StateType I;\n",
     "     _vxk_StateType FiredTransId=0L;\n",
@@ -168,7 +168,8 @@ void emit_state_tables(Generation& g, const Component* c, Chart& chart) {
             g, "     _VXK_STATIC_CONST vxk_TransDesc Trans_%s[%ld] = { {0x%lx, %ldL}", s->name,
             d.transitions + 1, id_of(s), d.number);
         auto it = leaving.find(s->name);
-        for (const Component* t : it != leaving.end() ? it->second : std::vector<const Component*>{}) {
+        for (const Component* t :
+             it != leaving.end() ? it->second : std::vector<const Component*>{}) {
             const Component* to = transition_detail(t)->resolved_destination;
             emit_instrumentationf(g, ", {0x%lx, %ldL}", id_of(t), to ? chart.info[to].number : -1L);
         }
@@ -213,9 +214,11 @@ int emit_state_chart(Generation& g, const Component* c, Chart& chart) {
     const unsigned long report_id = id_of(c) + keys::STATE_REPORT_OFFSET;
     emit_instrumentation(g, oti::STATE_BODY.line);
     emit_instrumentation_lines(g, STATE_BODY_HEAD);
-    emit_instrumentationf(g, "           _vxk_illegal_transition(0x%lx, _VXK_CLASS_FILE_CLS);\n", report_id);
+    emit_instrumentationf(g, "           _vxk_illegal_transition(0x%lx, _VXK_CLASS_FILE_CLS);\n",
+                          report_id);
     emit_instrumentation_lines(g, STATE_BODY_MIDDLE);
-    emit_instrumentationf(g, "           _vxk_multiple_transitions(0x%lx, _VXK_CLASS_FILE_CLS);\n", report_id);
+    emit_instrumentationf(g, "           _vxk_multiple_transitions(0x%lx, _VXK_CLASS_FILE_CLS);\n",
+                          report_id);
     emit_instrumentation_lines(g, STATE_BODY_TAIL);
     return emit_state_check(g, chart);
 }
@@ -231,7 +234,8 @@ void source_line_section(Generation& g, const Component* x) {
 int gen_class_section(Generation& g, const Component* c) {
     if (!c)
         return null_component(nullptr);
-    emit_instrumentation(g, c->kind == KIND_SINGLE_CLASS ? oti::SINGLE_CLASS.line : oti::CLASS.line);
+    emit_instrumentation(g,
+                         c->kind == KIND_SINGLE_CLASS ? oti::SINGLE_CLASS.line : oti::CLASS.line);
     emit_instrumentation(g, interned_view(c->name));
     emit_instrumentation(g, "\n");
     source_line_section(g, c);
