@@ -394,14 +394,6 @@ Component* resolve_base_class(Component* test_class, RefSegment* base) {
     return found;
 }
 
-static ParamItem* formals_of(const Component* target) {
-    if (target->kind == KIND_TEST_CLASS)
-        return test_class_detail(target) ? test_class_detail(target)->formals : nullptr;
-    if (target->kind == KIND_PROC || target->kind == KIND_PROPERTY)
-        return param_list_detail(target) ? param_list_detail(target)->params : nullptr;
-    return nullptr;
-}
-
 int check_parameter_count(Component* target, RefSegment* segment, const char* file, int line) {
     if (!target || !segment)
         return 0;

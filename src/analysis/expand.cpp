@@ -4,7 +4,6 @@
 // sibling classes. Everything else recurses over the nesting, which the readers bound.
 #include "analysis/expand.h"
 
-#include <cctype>
 #include <new>
 #include <string>
 #include <unordered_set>
@@ -12,6 +11,7 @@
 #include "analysis/checker.h"
 #include "errors/report.h"
 #include "fi/names.h"
+#include "utils/text.h"
 
 namespace {
 
@@ -43,13 +43,10 @@ const char* construct_word(int kind) {
     case KIND_EXPRESSION: return "EXPRESSION";
     case KIND_COMMENT_TEXT: case KIND_COMMENT_BLOCK: case KIND_CPP_COMMENT:
     case KIND_C_COMMENT: return "COMMENT";
-    case KIND_NATIVE_LINE: case KIND_NATIVE_BLOCK: case KIND_CPP_NATIVE_LINE:
-    case KIND_CPP_NATIVE_BLOCK: case KIND_JAVA_NATIVE_LINE:
-    case KIND_JAVA_NATIVE_BLOCK: return "NATIVE";
     case KIND_CHECK: return "CHECK";
     case KIND_PROPERTY: return "PROPERTY";
     case KIND_STUB: return "STUB";
-    default: return nullptr;
+    default: return is_native(kind) ? "NATIVE" : nullptr;
     }
 }
 
@@ -194,10 +191,6 @@ struct Defined {
     }
 };
 
-bool is_identifier_byte(char ch) {
-    return std::isalnum(static_cast<unsigned char>(ch)) || ch == '_';
-}
-
 // Every actual text of a list, rewritten in place.
 int substitute_items(ParamItem* items, const ParamBindings& bindings) {
     for (ParamItem* p = items; p; p = p->next) {
@@ -233,21 +226,11 @@ int substitute_own(Component* x, const ParamBindings& bindings) {
     case KIND_RUN_ELEMENT: return substitute_reference(run_element_detail(x)->path, bindings);
     case KIND_PRINT: return substitute_items(param_list_detail(x)->params, bindings);
     case KIND_CHECK: return substitute_name(&check_detail(x)->expression, bindings);
-    case KIND_REQUIRE: case KIND_ENSURE: case KIND_EXPRESSION: case KIND_NATIVE_LINE:
-    case KIND_NATIVE_BLOCK: case KIND_CPP_NATIVE_LINE: case KIND_CPP_NATIVE_BLOCK:
-    case KIND_JAVA_NATIVE_LINE: case KIND_JAVA_NATIVE_BLOCK:
+    case KIND_REQUIRE: case KIND_ENSURE: case KIND_EXPRESSION:
         return substitute_name(&x->name, bindings);
     default:
-        return 0;
+        return is_native(x->kind) ? substitute_name(&x->name, bindings) : 0;
     }
-}
-
-const ParamItem* own_formals(const Component* x) {
-    if (x->kind == KIND_TEST_CLASS)
-        return test_class_detail(x)->formals;
-    if (x->kind == KIND_PROC || x->kind == KIND_PROPERTY)
-        return param_list_detail(x)->params;
-    return nullptr;
 }
 
 // The chain of classes whose bases lead from `c` to a class without base, each base
@@ -381,7 +364,7 @@ int substitute_parameters(Component* x, ParamBindings& bindings) {
     if (substitute_own(x, bindings) < 0)
         return -1;
     std::vector<std::size_t> shadowed;  // one entry per count raised
-    for (const ParamItem* f = own_formals(x); f; f = f->next)
+    for (const ParamItem* f = formals_of(x); f; f = f->next)
         for (std::size_t i = 0; i < bindings.size(); ++i)
             if (bindings[i].formal == f->text) {
                 ++bindings[i].shadow_count;
@@ -404,72 +387,4 @@ const char* substitute_text(const char* text, const ParamBindings& bindings) {
             return nullptr;
     }
     return text;
-}
-
-// One pass with a lexical state. Comment and literal delimiters are taken whole ("/*"
-// and "*/" as two bytes), so "/*/" does not close the comment it opens.
-const char* replace_identifier(const char* text, std::string_view formal,
-                               std::string_view actual) {
-    const std::string_view in = interned_view(text);
-    if (!text || formal.empty() || in.find(formal) == std::string_view::npos)
-        return text;
-    enum class State { code, string, character, block_comment, line_comment };
-    try {
-        std::string out;
-        bool matched = false;
-        State state = State::code;
-        for (std::size_t i = 0; i < in.size();) {
-            const char ch = in[i];
-            const char next = i + 1 < in.size() ? in[i + 1] : '\0';
-            if (ch == '\\') {  // escapes the next byte, whatever the state
-                out.append(in.substr(i, 2));
-                i += 2;
-                continue;
-            }
-            std::size_t take = 1;
-            switch (state) {
-            case State::code:
-                if (ch == '"') {
-                    state = State::string;
-                } else if (ch == '\'') {
-                    state = State::character;
-                } else if (ch == '/' && next == '*') {
-                    state = State::block_comment;
-                    take = 2;
-                } else if (ch == '/' && next == '/') {
-                    state = State::line_comment;
-                    take = 2;
-                } else if (in.substr(i, formal.size()) == formal &&
-                           (i == 0 || !is_identifier_byte(in[i - 1])) &&
-                           (i + formal.size() == in.size() ||
-                            !is_identifier_byte(in[i + formal.size()]))) {
-                    out.append(actual);
-                    i += formal.size();
-                    matched = true;
-                    continue;
-                }
-                break;
-            case State::string: state = ch == '"' ? State::code : state; break;
-            case State::character: state = ch == '\'' ? State::code : state; break;
-            case State::block_comment:
-                if (ch == '*' && next == '/') {
-                    state = State::code;
-                    take = 2;
-                }
-                break;
-            case State::line_comment: state = ch == '\n' ? State::code : state; break;
-            }
-            out.append(in.substr(i, take));
-            i += take;
-        }
-        if (!matched)
-            return text;
-        const char* result = intern(out);
-        if (!result)
-            report_error(MSG_NO_FREE_MEMORY);
-        return result;
-    } catch (const std::bad_alloc&) {
-        report_error(MSG_NO_FREE_MEMORY);
-        return nullptr;
-    }
 }

@@ -34,8 +34,3 @@ int substitute_parameters(Component* copy, ParamBindings& bindings);
 // Every binding with shadow count 0, in order, applied to `text` (interned); the same
 // pointer when nothing matched; nullptr after message 50.
 const char* substitute_text(const char* text, const ParamBindings& bindings);
-
-// `formal` replaced by `actual` where it stands as a whole identifier in code (not in
-// strings, character literals or comments). The interned result, `text` itself when
-// nothing matched, nullptr after message 50. An empty formal never matches.
-const char* replace_identifier(const char* text, std::string_view formal, std::string_view actual);

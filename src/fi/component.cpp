@@ -195,6 +195,15 @@ Component* with_detail(Component* c, D* detail) {
 
 }  // namespace
 
+ParamItem* formals_of(const Component* c) {
+    if (const TestClassDetail* d = test_class_detail(c))
+        return d->formals;
+    if (c && (c->kind == KIND_PROC || c->kind == KIND_PROPERTY))
+        if (const ParamListDetail* d = param_list_detail(c))
+            return d->params;
+    return nullptr;
+}
+
 TestClassDetail* test_class_detail(const Component* c) {
     return detail_if<TestClassDetail>(c, KIND_TEST_CLASS);
 }
@@ -579,12 +588,10 @@ bool release_detail(Component* c) {
     case KIND_CHECK_EXCEPTION: case KIND_CHECK_METHOD: case KIND_WRAP: case KIND_RUN:
     case KIND_INCLUDE: case KIND_PROLOGUE: case KIND_EPILOGUE: case KIND_THREE_POINTS:
     case KIND_EXPRESSION: case KIND_COMMENT_TEXT: case KIND_COMMENT_BLOCK: case KIND_CPP_COMMENT:
-    case KIND_C_COMMENT: case KIND_NATIVE_LINE: case KIND_NATIVE_BLOCK:
-    case KIND_CPP_NATIVE_LINE: case KIND_CPP_NATIVE_BLOCK: case KIND_JAVA_NATIVE_LINE:
-    case KIND_JAVA_NATIVE_BLOCK: case KIND_CLASS:
+    case KIND_C_COMMENT: case KIND_CLASS:
         return true;
     default:
-        return false;
+        return is_native(c->kind);  // natives have no detail record either
     }
 }
 

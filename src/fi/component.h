@@ -17,7 +17,7 @@ struct Component {
     int file_no = 0;
     int first_line = 0, last_line = 0, first_column = 0, last_column = 0;
     int line = 0;                        // location of every diagnostic about it
-    int depth = 0;                       // 0 at file level
+    int depth = 0;                       // 0 at file level, at most MAX_NESTING_DEPTH
     const char* name = nullptr;          // interned; meaning per kind; nullptr for CHECK
     const char* dir = nullptr;           // interned script directory (absolute, ends with '/')
     const char* file = nullptr;          // interned script base name
@@ -102,6 +102,11 @@ struct TransitionDetail {
     Component* resolved_destination = nullptr;
 };
 
+// Blocks nested deeper than this are refused (message 27) so that no phase can run
+// out of stack on a hostile script: the readers refuse them, the generator bounds its
+// inline calls by it.
+constexpr int MAX_NESTING_DEPTH = 256;
+
 // Process-wide counters (set by the driver, maintained by the readers).
 extern int next_component_id;    // 2 before the first script; the root holds 1
 extern int current_file_number;  // file_no given to new components
@@ -119,6 +124,8 @@ RunElementDetail* run_element_detail(const Component* c);
 StubDetail* stub_detail(const Component* c);
 UmlStateDetail* uml_state_detail(const Component* c);
 TransitionDetail* transition_detail(const Component* c);
+// The formal parameters of a TEST CLASS, PROC or PROPERTY; nullptr for other kinds.
+ParamItem* formals_of(const Component* c);
 
 // The root: id 1, sid 0, line 1, everything else empty.
 Component* create_root();

@@ -100,5 +100,12 @@ constexpr int TOKEN_END_OF_FILE = -99;
 constexpr int PARAM_FORMAL = 300;
 constexpr int PARAM_ACTUAL = 301;
 
+// Whether a kind is one of the six native-code forms (plain, C++ or Java; line or block).
+constexpr bool is_native(int kind) {
+    return kind == KIND_NATIVE_LINE || kind == KIND_NATIVE_BLOCK || kind == KIND_CPP_NATIVE_LINE ||
+           kind == KIND_CPP_NATIVE_BLOCK || kind == KIND_JAVA_NATIVE_LINE ||
+           kind == KIND_JAVA_NATIVE_BLOCK;
+}
+
 // Printable name of a code ("TEST CLASS", "RUN ELEMENT", "{" ...), or nullptr for an unknown code.
 const char* kind_name(int kind);

@@ -181,9 +181,6 @@ int top_level_component(Generation& g, const Component* c, bool* stubs_met) {
     case KIND_TEST_CLASS: case KIND_TEST_SUITE: case KIND_INCLUDE: case KIND_ON_ERROR:
     case KIND_CPP_COMMENT: case KIND_C_COMMENT:
         return 0;  // test components are reached through the RUN
-    case KIND_NATIVE_LINE: case KIND_NATIVE_BLOCK: case KIND_CPP_NATIVE_LINE:
-    case KIND_CPP_NATIVE_BLOCK: case KIND_JAVA_NATIVE_LINE: case KIND_JAVA_NATIVE_BLOCK:
-        return gen_native(g, c, 0);
     case KIND_RUN:
         return gen_main_program(g, c);
     case KIND_CLASS: case KIND_SINGLE_CLASS:
@@ -192,7 +189,7 @@ int top_level_component(Generation& g, const Component* c, bool* stubs_met) {
         *stubs_met = true;
         return 0;
     default:
-        return unknown_component(c);
+        return is_native(c->kind) ? gen_native(g, c, 0) : unknown_component(c);
     }
 }
 

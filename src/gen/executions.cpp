@@ -4,11 +4,10 @@
 // EPILOGUE, and the actual parameters bound while an execution is generated.
 #include <algorithm>
 
-#include "analysis/expand.h"
 #include "errors/report.h"
 #include "fi/names.h"
 #include "gen/component_emitters.h"
-#include "reader/parser.h"
+#include "utils/text.h"
 
 namespace {
 
@@ -244,10 +243,7 @@ int gen_body_statement(Generation& g, const Component* k, int depth, const Execu
     case KIND_CHECK_METHOD: case KIND_ON_ERROR: return 0;
     case KIND_COMMENT_TEXT: case KIND_COMMENT_BLOCK: case KIND_CPP_COMMENT: case KIND_C_COMMENT:
         return gen_comment(g, k, depth);
-    case KIND_NATIVE_LINE: case KIND_NATIVE_BLOCK: case KIND_CPP_NATIVE_LINE:
-    case KIND_CPP_NATIVE_BLOCK: case KIND_JAVA_NATIVE_LINE: case KIND_JAVA_NATIVE_BLOCK:
-        return gen_native(g, k, depth);
-    default: return unknown_component(k);
+    default: return is_native(k->kind) ? gen_native(g, k, depth) : unknown_component(k);
     }
 }
 
@@ -333,14 +329,6 @@ int gen_proc(Generation& g, const Component* p, int depth, const Component* call
     g.call_stack.erase(p);
     g.active_on_error = saved_on_error;
     return 0;
-}
-
-const ParamItem* formals_of(const Component* c) {
-    if (const TestClassDetail* d = test_class_detail(c))
-        return d->formals;
-    if (c->kind == KIND_PROC || c->kind == KIND_PROPERTY)
-        return param_list_detail(c)->params;
-    return nullptr;
 }
 
 }  // namespace
@@ -580,16 +568,10 @@ int gen_comment(Generation& g, const Component* m, int depth) {
 }
 
 int gen_native(Generation& g, const Component* n, int depth) {
-    switch (n->kind) {
-    case KIND_JAVA_NATIVE_LINE:
-    case KIND_JAVA_NATIVE_BLOCK:
-        return 0;  // native code for another target language
-    case KIND_NATIVE_LINE: case KIND_NATIVE_BLOCK: case KIND_CPP_NATIVE_LINE:
-    case KIND_CPP_NATIVE_BLOCK:
-        break;
-    default:
+    if (!is_native(n->kind))
         return unknown_component(n);
-    }
+    if (n->kind == KIND_JAVA_NATIVE_LINE || n->kind == KIND_JAVA_NATIVE_BLOCK)
+        return 0;  // native code for another target language
     const char* text = substituted(g, n, n->name);
     if (!text && n->name)
         return -1;
@@ -605,10 +587,7 @@ int gen_simple_statement(Generation& g, const Component* c, int depth) {
     case KIND_PRINT: return gen_print(g, c, depth);
     case KIND_COMMENT_TEXT: case KIND_COMMENT_BLOCK: case KIND_CPP_COMMENT: case KIND_C_COMMENT:
         return gen_comment(g, c, depth);
-    case KIND_NATIVE_LINE: case KIND_NATIVE_BLOCK: case KIND_CPP_NATIVE_LINE:
-    case KIND_CPP_NATIVE_BLOCK: case KIND_JAVA_NATIVE_LINE: case KIND_JAVA_NATIVE_BLOCK:
-        return gen_native(g, c, depth);
     default:
-        return unknown_component(c);
+        return is_native(c->kind) ? gen_native(g, c, depth) : unknown_component(c);
     }
 }

@@ -50,34 +50,6 @@ const std::string& source_path(Generation& g, const Component* c) {
     return g.last_source_path;
 }
 
-// Length of the well-formed UTF-8 sequence at text[i] (no overlong forms, no
-// surrogates, nothing above U+10FFFF), 0 if there is none.
-std::size_t utf8_sequence(std::string_view text, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[i + k]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;  // allowed range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size() || byte(1) < low || byte(1) > high)
-        return 0;
-    for (std::size_t k = 2; k < length; ++k)
-        if ((byte(k) & 0xC0) != 0x80)
-            return 0;
-    return length;
-}
-
 }  // namespace
 
 namespace format {
@@ -199,58 +171,6 @@ int emit_jump_to_end(Generation& g, const Execution& e, int depth) {
     emit(g, 0, interned_view(c->name));
     emitf(g, 0, "_%lu;\n", e.number);
     return 0;
-}
-
-std::string comment_text(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        out += text[i];
-        if (text[i] == '/' && i + 1 < text.size() && text[i + 1] == '*')
-            out += ' ';
-    }
-    std::string safe;
-    safe.reserve(out.size());
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        safe += out[i];
-        if (out[i] == '*' && i + 1 < out.size() && out[i + 1] == '/')
-            safe += ' ';
-    }
-    return safe;
-}
-
-// A backslash before '"' and '\\'; line breaks, other control bytes and bytes that are
-// not well-formed UTF-8 as octal escapes (the compiler would refuse or warn about them
-// raw); "??" broken up so that no trigraph can form.
-std::string literal_text(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto ch = static_cast<unsigned char>(text[i]);
-        if (ch == '"' || ch == '\\') {
-            out += '\\';
-            out += static_cast<char>(ch);
-        } else if (ch == '?' && !out.empty() && out.back() == '?') {
-            out += "\\?";
-        } else if (ch >= 0x80) {
-            const std::size_t length = utf8_sequence(text, i);
-            if (length == 0) {
-                out += '\\';
-                append_unsigned(out, ch, 8);
-            } else {
-                out.append(text.substr(i, length));
-                i += length - 1;
-            }
-        } else if ((ch < 0x20 && ch != '\t') || ch == 0x7F) {
-            char octal[5] = {'\\', static_cast<char>('0' + (ch >> 6)),
-                             static_cast<char>('0' + ((ch >> 3) & 7)),
-                             static_cast<char>('0' + (ch & 7)), '\0'};
-            out += octal;
-        } else {
-            out += static_cast<char>(ch);
-        }
-    }
-    return out;
 }
 
 int check_driver_size(Generation& g, const Component* at) {

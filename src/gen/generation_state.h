@@ -22,6 +22,7 @@
 #include "fi/component.h"
 #include "gen/format.h"
 #include "gen/output_file.h"
+#include "utils/text.h"  // comment_text, literal_text
 
 // The actual texts bound to the formal parameters of one component while its execution
 // (or the check of a PROPERTY) is generated.
@@ -128,12 +129,6 @@ int emit_jump_to_end(Generation& g, const Execution& e, int depth);
 
 // Moves the buffered text to the files (done as the buffers grow and at the end).
 void flush_generated_text(Generation& g, bool force);
-
-// Texts from the scripts placed in generated code: inside a C comment ("/*" and "*/"
-// broken up so they cannot end it) and inside a string literal (escaped so the literal
-// compiles and holds the same bytes).
-std::string comment_text(std::string_view text);
-std::string literal_text(std::string_view text);
 
 // The two numbers of a component's identity pair: its id and its file's index.
 inline unsigned long id_of(const Component* c) { return c->id; }

@@ -9,7 +9,6 @@
 #include "formats/keys.h"
 #include "formats/listing.h"
 #include "listings/sink.h"
-#include "listings/statgen.h"
 #include "utils/text.h"
 
 namespace {
@@ -40,12 +39,6 @@ constexpr OtsRule OTS_RULES[] = {
     {KIND_EPILOGUE, listing::EPILOGUE, Text::plain_name},
     {KIND_RUN, listing::RUN, Text::plain_name},
     {KIND_RUN_ELEMENT, listing::RUN_ELEMENT, Text::run_path},
-    {KIND_NATIVE_LINE, listing::NATIVE, Text::escaped_name},
-    {KIND_NATIVE_BLOCK, listing::NATIVE, Text::escaped_name},
-    {KIND_CPP_NATIVE_LINE, listing::NATIVE, Text::escaped_name},
-    {KIND_CPP_NATIVE_BLOCK, listing::NATIVE, Text::escaped_name},
-    {KIND_JAVA_NATIVE_LINE, listing::NATIVE, Text::escaped_name},
-    {KIND_JAVA_NATIVE_BLOCK, listing::NATIVE, Text::escaped_name},
     {KIND_COMMENT_TEXT, listing::COMMENT, Text::escaped_name},
     {KIND_COMMENT_BLOCK, listing::COMMENT, Text::escaped_name},
     {KIND_PRINT, listing::PRINT, Text::print_list},
@@ -69,7 +62,11 @@ constexpr OtsRule OTS_RULES[] = {
     {KIND_TRANSITION, listing::TRANSITION, Text::transition},
 };
 
+constexpr OtsRule NATIVE_RULE{0, listing::NATIVE, Text::escaped_name};  // every native kind
+
 const OtsRule* rule_for(int kind) {
+    if (is_native(kind))
+        return &NATIVE_RULE;
     for (const OtsRule& rule : OTS_RULES)
         if (rule.kind == kind)
             return &rule;

@@ -1,11 +1,11 @@
 // listings/sink.cpp: record lines built in place, counted and appended in large pieces.
 #include "listings/sink.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
 #include "errors/report.h"
-#include "listings/statgen.h"
 #include "utils/text.h"
 
 namespace {
@@ -35,6 +35,19 @@ RecordLine& RecordLine::decimal(unsigned long value) {
 RecordLine& RecordLine::escaped(std::string_view text) {
     append_escaped(out_, text);
     return *this;
+}
+
+void add_to_checksum(FileRecord* record, std::string_view text) {
+    std::uint32_t sum = record->sum_a;
+    std::uint32_t xor_sum = record->sum_b;
+    for (char c : text) {
+        // Bytes count as signed 8-bit values: 0xE9 adds 0xFFFFFFE9.
+        sum += static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(c)));
+        sum <<= 1;
+        xor_sum ^= sum;
+    }
+    record->sum_a = sum;
+    record->sum_b = xor_sum;
 }
 
 void end_ots_line(FileRecord* record, const RecordLine& line) {

@@ -35,6 +35,9 @@ private:
     std::size_t start_;
 };
 
+// Adds each byte (sign-extended) to the pair: S += c; S <<= 1; X ^= S.
+void add_to_checksum(FileRecord* record, std::string_view text);
+
 // Ends a line of the .ots file: its bytes enter the checksum pair.
 void end_ots_line(FileRecord* record, const RecordLine& line);
 // Ends a line of the .tsf file: converted to UTF-8 when it is not ASCII, inner line

@@ -28,15 +28,13 @@ constexpr int SILENT_KINDS[] = {
     1200, 1301, 1405, 1412, 1414, 1415, 1416, 1417, 1432, 1434, 1435,  // reserved kinds
 };
 
-// Kinds with at least one .tsf or .ots record.
+// Kinds with at least one .tsf or .ots record, besides the natives.
 constexpr int LISTED_KINDS[] = {
     KIND_TEST_CLASS, KIND_TEST_SUITE, KIND_TEST_CASE, KIND_SINGLE_CLASS, KIND_CHECK_EXCEPTION,
     KIND_CHECK_PROPERTY, KIND_CHECK_STUB, KIND_CHECK_METHOD, KIND_ON_ERROR, KIND_PRINT,
     KIND_CALL, KIND_ENSURE, KIND_INVARIANT, KIND_PROC, KIND_REQUIRE, KIND_WRAP, KIND_RUN,
     KIND_RUN_ELEMENT, KIND_PROLOGUE, KIND_EPILOGUE, KIND_UML_STATE, KIND_TRANSITION,
-    KIND_EXPRESSION, KIND_COMMENT_TEXT, KIND_COMMENT_BLOCK, KIND_NATIVE_LINE, KIND_NATIVE_BLOCK,
-    KIND_CPP_NATIVE_LINE, KIND_CPP_NATIVE_BLOCK, KIND_JAVA_NATIVE_LINE, KIND_JAVA_NATIVE_BLOCK,
-    KIND_CHECK, KIND_PROPERTY, KIND_STUB, KIND_CLASS,
+    KIND_EXPRESSION, KIND_COMMENT_TEXT, KIND_COMMENT_BLOCK, KIND_CHECK, KIND_PROPERTY, KIND_STUB, KIND_CLASS,
 };
 
 constexpr const char* DAY_NAMES[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
@@ -126,7 +124,7 @@ void write_ots_trailer(FileRecord* r) {
 void write_component(const Component* c) {
     if (listed(SILENT_KINDS, c->kind))
         return;
-    if (!listed(LISTED_KINDS, c->kind)) {
+    if (!is_native(c->kind) && !listed(LISTED_KINDS, c->kind)) {
         report_error(MSG_UNKNOWN_TOKEN, Location{c->display_file, c->line},
                      arg_text(std::string_view(c->name ? c->name : "")));
         return;
@@ -136,19 +134,6 @@ void write_component(const Component* c) {
 }
 
 }  // namespace
-
-void add_to_checksum(FileRecord* record, std::string_view text) {
-    std::uint32_t sum = record->sum_a;
-    std::uint32_t xor_sum = record->sum_b;
-    for (char c : text) {
-        // Bytes count as signed 8-bit values: 0xE9 adds 0xFFFFFFE9.
-        sum += static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(c)));
-        sum <<= 1;
-        xor_sum ^= sum;
-    }
-    record->sum_a = sum;
-    record->sum_b = xor_sum;
-}
 
 void ots_write(FileRecord* record, std::string_view text) {
     RecordLine line(*record->ots_sink);

@@ -7,9 +7,6 @@
 #include "fi/component.h"
 #include "fi/files.h"
 
-// Adds each byte (sign-extended) to the pair: S += c; S <<= 1; X ^= S.
-void add_to_checksum(FileRecord* record, std::string_view text);
-
 // Creates and fills every listing; `run_time` is printed in the DP line (local time).
 // 0, or -1 after reporting (43 for a file that cannot be created or written).
 int write_static_files(Component* root, std::time_t run_time);

@@ -12,7 +12,6 @@
 #include "formats/keys.h"
 #include "formats/listing.h"
 #include "listings/sink.h"
-#include "listings/statgen.h"
 #include "utils/text.h"
 
 namespace {

@@ -5,9 +5,6 @@
 
 extern int otd_file_count;  // OTD scripts named on the command line so far (refusals too)
 
-// Blocks nested deeper than this are refused (message 27) so that no phase can run
-// out of stack on a hostile script.
-constexpr int MAX_NESTING_DEPTH = 256;
 // INCLUDE chains deeper than this are refused (message 52).
 constexpr int MAX_INCLUDE_DEPTH = 64;
 

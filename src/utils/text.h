@@ -1,5 +1,6 @@
-// utils/text.h: text operations shared by the readers and the writers.
+// utils/text.h: text operations shared by the readers, the checker and the writers.
 #pragma once
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -25,3 +26,24 @@ int is_blank(std::string_view text);
 
 // Local 8-bit text to UTF-8 (the listing .tsf files are UTF-8).
 std::string to_utf8(std::string_view local8bit);
+
+// Where a byte of C++ text stands: in code, or inside a string literal, a character
+// literal, a block comment or a line comment.
+enum class CodeState { code, string, character, block_comment, line_comment };
+
+// One lexical unit at text[i] (i < size) read in `state`: a backslash with the byte it
+// escapes (whatever the state), a comment delimiter taken whole ("/*" and "*/" as two
+// bytes, so "/*/" does not close the comment it opens), or one byte. Its length; *state
+// becomes the state after it.
+std::size_t lexical_step(std::string_view text, std::size_t i, CodeState* state);
+
+// `formal` replaced by `actual` where it stands as a whole identifier in code (not in
+// strings, character literals or comments). The interned result, `text` itself when
+// nothing matched, nullptr after message 50. An empty formal never matches.
+const char* replace_identifier(const char* text, std::string_view formal, std::string_view actual);
+
+// Texts from the scripts placed in generated code: inside a C comment ("/*" and "*/"
+// broken up so they cannot end it) and inside a string literal (escaped so the literal
+// compiles and holds the same bytes).
+std::string comment_text(std::string_view text);
+std::string literal_text(std::string_view text);

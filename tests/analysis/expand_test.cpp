@@ -173,30 +173,3 @@ TEST(Expansion, NestedClassesOfABaseAreExpandedBeforeTheyAreCopied) {
     EXPECT_STREQ(copied_i->first_child->name, "j");
     EXPECT_EQ(test_class_detail(copied_i)->base, nullptr);
 }
-
-// replace_identifier on its own: the lexical states and the identifier boundaries.
-TEST(ReplaceIdentifier, ReplacesWholeIdentifiersInCodeOnly) {
-    RunState run;
-    struct Case {
-        const char* text;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {"n", "X"},
-        {"n+n", "X+X"},
-        {"nn n1 _n n_ a.n", "nn n1 _n n_ a.X"},
-        {"\"n\" n", "\"n\" X"},
-        {"\"a\\\"n\" n", "\"a\\\"n\" X"},
-        {"'n' '\\'' n", "'n' '\\'' X"},
-        {"/* n */ n", "/* n */ X"},
-        {"/*/ n */ n", "/*/ n */ X"},
-        {"// n\nn", "// n\nX"},
-        {"\\n n", "\\n X"},
-        {"n/**/n", "X/**/X"},
-    };
-    for (const Case& c : cases)
-        EXPECT_STREQ(replace_identifier(intern(c.text), "n", "X"), c.expected) << c.text;
-    const char* unchanged = intern("m + \"n\"");
-    EXPECT_EQ(replace_identifier(unchanged, "n", "X"), unchanged);
-    EXPECT_EQ(replace_identifier(unchanged, "", "X"), unchanged);
-}

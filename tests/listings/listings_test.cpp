@@ -23,6 +23,7 @@
 #include "analysis/checker.h"
 #include "driver/options.h"
 #include "errors/report.h"
+#include "listings/sink.h"
 #include "listings/statgen.h"
 #include "reader/parser.h"
 #include "support/test_support.h"

@@ -1,4 +1,5 @@
-// tests/utils/text_test.cpp: escaping, unescaping, case-blind comparison, blank test.
+// tests/utils/text_test.cpp: escaping, unescaping, case-blind comparison, blank test,
+// the lexical states of C++ text and identifiers replaced in its code.
 #include <gtest/gtest.h>
 
 #include "fi/names.h"
@@ -55,4 +56,54 @@ TEST(Text, ToUtf8KeepsAsciiAndUtf8Text) {
     EXPECT_EQ(to_utf8("plain"), "plain");
     EXPECT_EQ(to_utf8("caf\xc3\xa9"), "caf\xc3\xa9");
     EXPECT_EQ(to_utf8(""), "");
+}
+
+// replace_identifier on its own: the lexical states and the identifier boundaries.
+TEST(ReplaceIdentifier, ReplacesWholeIdentifiersInCodeOnly) {
+    RunState run;
+    struct Case {
+        const char* text;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"n", "X"},
+        {"n+n", "X+X"},
+        {"nn n1 _n n_ a.n", "nn n1 _n n_ a.X"},
+        {"\"n\" n", "\"n\" X"},
+        {"\"a\\\"n\" n", "\"a\\\"n\" X"},
+        {"'n' '\\'' n", "'n' '\\'' X"},
+        {"/* n */ n", "/* n */ X"},
+        {"/*/ n */ n", "/*/ n */ X"},
+        {"// n\nn", "// n\nX"},
+        {"\\n n", "\\n X"},
+        {"n/**/n", "X/**/X"},
+    };
+    for (const Case& c : cases)
+        EXPECT_STREQ(replace_identifier(intern(c.text), "n", "X"), c.expected) << c.text;
+    const char* unchanged = intern("m + \"n\"");
+    EXPECT_EQ(replace_identifier(unchanged, "n", "X"), unchanged);
+    EXPECT_EQ(replace_identifier(unchanged, "", "X"), unchanged);
+}
+
+// The state after a whole text, stepped from code: where the next byte would stand.
+TEST(Text, LexicalStepEndsInTheStateTheTextLeaves) {
+    struct Case {
+        const char* text;
+        CodeState after;
+    };
+    const Case cases[] = {
+        {"a = b;", CodeState::code},          {"f(\"x", CodeState::string},
+        {"\"a\\\"", CodeState::string},       {"'\\''", CodeState::code},
+        {"c = '", CodeState::character},      {"/* x", CodeState::block_comment},
+        {"/*/", CodeState::block_comment},    {"/* x */", CodeState::code},
+        {"// x", CodeState::line_comment},    {"// x\n", CodeState::code},
+        {"\"/*\"", CodeState::code},          {"x \\", CodeState::code},
+    };
+    for (const Case& c : cases) {
+        const std::string_view text = c.text;
+        CodeState state = CodeState::code;
+        for (std::size_t i = 0; i < text.size();)
+            i += lexical_step(text, i, &state);
+        EXPECT_EQ(state, c.after) << c.text;
+    }
 }
