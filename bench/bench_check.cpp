@@ -86,7 +86,8 @@ void measure(const char* what, int n, const std::string& script) {
     const double read = seconds_of([&] { read_script("bench.otd", root, false, nullptr); });
     const double check = seconds_of([&] { check_components(root); });
     const double again = seconds_of([&] { check_components(root); });
-    const double write = seconds_of([&] { write_static_files(root, std::time(nullptr)); });
+    const double write = seconds_of(
+        [&] { write_static_files(*the_options, root, std::time(nullptr), PRODUCT_VERSION); });
     std::printf("%-24s n=%8d  read %7.3f s  check %7.3f s  check again %7.3f s  listings %7.3f s"
                 "  errors %u\n",
                 what, n, read, check, again, write, error_count);

@@ -99,7 +99,8 @@ void measure(const char* what, int n, const std::string& script) {
     peaks[0] = peak_megabytes();
     const double check = seconds_of([&] { check_components(root); });
     peaks[1] = peak_megabytes();
-    const double listings = seconds_of([&] { write_static_files(root, std::time(nullptr)); });
+    const double listings = seconds_of(
+        [&] { write_static_files(*the_options, root, std::time(nullptr), PRODUCT_VERSION); });
     peaks[2] = peak_megabytes();
     const double expand = seconds_of([&] { expand_tree(root); });
     peaks[3] = peak_megabytes();

@@ -54,7 +54,7 @@ static void run_all_phases(const char* script, bool no_line_directives) {
     the_options->no_line_directives = no_line_directives;
     clear_pools();
     Component* root = create_root();
-    if (append_source_file(script))
+    if (append_source_file(*the_options, script))
         run_phases(root);
     free_components(root);
     free_segment_pool();

@@ -71,12 +71,11 @@ int apply_value(int code, const char* typed, const char* value, OptionCounts& co
             report_error(MSG_BAD_PARAMETER, {}, arg_text(value), arg_text(typed));
             return -1;
         }
-        the_options->target_language = LANGUAGE_CPP;
-        return 0;
+        return 0;  // C++ is the only target language
     case OPTION_E:
         ++counts.e;
-        if (!parse_max_errors(value, &the_options->max_errors)) {
-            the_options->max_errors = DEFAULT_MAX_ERRORS;
+        if (!parse_max_errors(value, &the_options->report.max_errors)) {
+            the_options->report.max_errors = DEFAULT_MAX_ERRORS;
             report_error(MSG_MAX_ERRORS_RANGE);
             return -1;
         }
@@ -143,7 +142,7 @@ int parse_command_line(int argc, char** argv) {
         const char* argument = argv[i] ? argv[i] : "";
         int code = classify_option(argument);
         if (code == OPTION_SOURCE) {
-            if (!append_source_file(argument)) {
+            if (!append_source_file(*the_options, argument)) {
                 report_error(MSG_NO_MEMORY_FILENAME, {}, arg_text(argument));
                 return -1;
             }

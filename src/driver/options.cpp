@@ -15,6 +15,7 @@ Options* create_options() {
     options->feature_name = FEATURE_NAME;
     options->target_dir = environment_value("XRLTGT");
     the_options = options;  // installed first: max_errors for message 6 comes from it
+    use_report_settings(&options->report);
     options->current_dir = current_directory_interned();
     if (!options->current_dir) {
         the_options = nullptr;
@@ -37,7 +38,9 @@ void release_options(Options* options) {
         delete r;
         r = next;
     }
-    if (the_options == options)
+    if (the_options == options) {
         the_options = nullptr;
+        use_report_settings(nullptr);
+    }
     delete options;
 }

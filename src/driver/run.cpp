@@ -73,8 +73,8 @@ void release_all(Component* root) {
 int open_log() {
     if (!the_options->log_name)
         return 0;
-    the_options->log_file = open_output_file(the_options->log_name, MODE_LOG);
-    if (the_options->log_file)
+    the_options->report.log_file = open_output_file(the_options->log_name, MODE_LOG);
+    if (the_options->report.log_file)
         return 0;
     report_error(MSG_CANNOT_CREATE, {}, arg_text(the_options->log_name));
     return -1;
@@ -82,12 +82,8 @@ int open_log() {
 
 // Every output file is closed through close_output_file, so a failed write counts.
 void close_outputs() {
-    close_output_file(the_options->output_file, the_options->output_name);
-    the_options->output_file = nullptr;
-    close_output_file(the_options->oti_file, the_options->oti_name);
-    the_options->oti_file = nullptr;
-    close_output_file(the_options->log_file, the_options->log_name);
-    the_options->log_file = nullptr;
+    close_output_file(the_options->report.log_file, the_options->log_name);
+    the_options->report.log_file = nullptr;
 }
 
 }  // namespace
@@ -101,7 +97,7 @@ void run_phases(Component* root) {
         read_script(s->name, root, false, nullptr);
     check_components(root);
     if (error_count == 0)
-        write_static_files(root, std::time(nullptr));
+        write_static_files(*the_options, root, std::time(nullptr), the_options->version);
     if (error_count == 0)
         expand_tree(root);
     if (error_count == 0)

@@ -6,9 +6,10 @@
 #include <QCoreApplication>
 #include <QVarLengthArray>
 
-#include "driver/options.h"
-
 namespace {
+
+const ReportSettings DEFAULT_SETTINGS;
+const ReportSettings* settings = &DEFAULT_SETTINGS;
 
 struct Message {
     const char* text;  // English template, the source text in context "VEX Error"
@@ -193,9 +194,11 @@ static void print_diagnostic(int message_no, Location where, const QString* cons
     write_bytes(line);
 }
 
+void use_report_settings(const ReportSettings* s) { settings = s ? s : &DEFAULT_SETTINGS; }
+
 void report_error(int message_no, Location where, MessageArg a1, MessageArg a2, MessageArg a3,
                   MessageArg a4, MessageArg a5) {
-    unsigned max_errors = the_options ? the_options->max_errors : 30;
+    const unsigned max_errors = settings->max_errors;
     if (error_count < max_errors) {
         const QString* args[5];
         int count = 0;
@@ -239,8 +242,8 @@ FILE* open_output_file(const char* name, int mode) {
 void log_output_file(const char* name, int mode) {
     const char* tag = log_tag(mode);
     // A failing log write leaves the log's error flag set: close_output_file reports it.
-    if (tag && name && the_options && the_options->log_file)
-        std::fprintf(the_options->log_file, "%s %s\n", tag, name);
+    if (tag && name && settings->log_file)
+        std::fprintf(settings->log_file, "%s %s\n", tag, name);
 }
 
 int close_output_file(FILE* file, const char* name) {

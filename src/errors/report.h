@@ -1,6 +1,19 @@
 // errors/report.h: the message catalogue and the one way to report a problem.
 // report_error counts every call in error_count and prints at most max_errors lines,
 // then "Too many errors."; it never fails. Also the output-file open and close operations.
+//
+// vexprepro's error convention, which every phase (readers, checker, expansion, listings,
+// generator) follows:
+// - a problem is reported where it is found, with report_error and the script's
+//   file:line, exactly once; nothing else prints diagnostics;
+// - the function that reported it says so to its caller by its result: -1 (0 when all
+//   went well), nullptr for one that returns a pointer, false for one that returns a
+//   bool; callers pass that on without reporting again;
+// - running out of memory is caught at the phase (std::bad_alloc) and reported as
+//   MSG_NO_FREE_MEMORY, then handled like any other failure;
+// - a phase may report several problems and read on (the readers and the checker do);
+//   the driver runs each later phase only while error_count is 0, and the exit status is
+//   non-zero whenever error_count is.
 #pragma once
 #include <cstdint>
 #include <cstdio>
@@ -85,9 +98,17 @@ using MessageArg = std::optional<QString>;  // absent arguments consume no place
 
 extern std::uint32_t error_count;
 
+// What reporting takes from the run's settings. The driver owns it and hands it in once
+// it exists; until then, and after it goes, the defaults hold.
+struct ReportSettings {
+    unsigned max_errors = 30;  // -E
+    FILE* log_file = nullptr;  // the -VELDOR_LOG file once open: output files are logged there
+};
+// Settings read from now on (live: later changes count); nullptr: the defaults.
+void use_report_settings(const ReportSettings* settings);
+
 // Prints (or suppresses past max_errors) and counts one diagnostic:
-// "vexprepro - <label> <file>:<line>: <text>\n". max_errors comes from the options
-// record, 30 when there is none.
+// "vexprepro - <label> <file>:<line>: <text>\n".
 void report_error(int message_no, Location where = {}, MessageArg a1 = {}, MessageArg a2 = {},
                   MessageArg a3 = {}, MessageArg a4 = {}, MessageArg a5 = {});
 

@@ -1,10 +1,9 @@
-// fi/files.cpp: the per-script file records and the command-line source-file list,
-// both kept in the options record.
+// fi/files.cpp: the per-script file records and the command-line source-file list of a
+// file table.
 #include "fi/files.h"
 
 #include <new>
 
-#include "driver/options.h"
 #include "fi/names.h"
 #include "utils/paths.h"
 
@@ -12,12 +11,12 @@
 // this bound (never seen in practice) is only found by walking the list.
 constexpr int MAX_INDEXED_FILE_NO = 1 << 20;
 
-// Records `record` in the_options->file_by_number; false when memory runs out.
-static bool index_record(FileRecord* record) {
+// Records `record` in the table's number index; false when memory runs out.
+static bool index_record(FileTable& files, FileRecord* record) {
     int n = record->file_no;
     if (n <= 0 || n > MAX_INDEXED_FILE_NO)
         return true;
-    std::vector<FileRecord*>& index = the_options->file_by_number;
+    std::vector<FileRecord*>& index = files.file_by_number;
     try {
         if (index.size() <= static_cast<std::size_t>(n))
             index.resize(static_cast<std::size_t>(n) + 1, nullptr);
@@ -29,9 +28,8 @@ static bool index_record(FileRecord* record) {
     return true;
 }
 
-FileRecord* add_file_record(int file_no, const char* dir, const char* file, std::time_t mtime) {
-    if (!the_options)
-        return nullptr;
+FileRecord* add_file_record(FileTable& files, int file_no, const char* dir, const char* file,
+                            std::time_t mtime) {
     const char* base = file ? file : "";
     const char* tsf_name = numbered_name(base, file_no, ".tsf");
     const char* ots_name = numbered_name(base, file_no, ".ots");
@@ -46,34 +44,32 @@ FileRecord* add_file_record(int file_no, const char* dir, const char* file, std:
     record->file = file;
     record->dir = dir;
     record->mtime = mtime;
-    if (!index_record(record)) {
+    if (!index_record(files, record)) {
         delete record;
         return nullptr;
     }
-    if (the_options->last_file_record)
-        the_options->last_file_record->next = record;
+    if (files.last_file_record)
+        files.last_file_record->next = record;
     else
-        the_options->file_table = record;
-    the_options->last_file_record = record;
+        files.file_table = record;
+    files.last_file_record = record;
     return record;
 }
 
-FileRecord* find_file_record(int file_no) {
-    if (!the_options)
-        return nullptr;
-    const std::vector<FileRecord*>& index = the_options->file_by_number;
+FileRecord* find_file_record(const FileTable& files, int file_no) {
+    const std::vector<FileRecord*>& index = files.file_by_number;
     if (file_no > 0 && file_no <= MAX_INDEXED_FILE_NO)
         return static_cast<std::size_t>(file_no) < index.size()
                    ? index[static_cast<std::size_t>(file_no)]
                    : nullptr;
-    for (FileRecord* r = the_options->file_table; r; r = r->next)
+    for (FileRecord* r = files.file_table; r; r = r->next)
         if (r->file_no == file_no)
             return r;
     return nullptr;
 }
 
-SourceFile* append_source_file(const char* name) {
-    if (!the_options || !name)
+SourceFile* append_source_file(FileTable& files, const char* name) {
+    if (!name)
         return nullptr;
     const char* stored = intern(name);
     if (!stored)
@@ -82,10 +78,10 @@ SourceFile* append_source_file(const char* name) {
     if (!node)
         return nullptr;
     node->name = stored;
-    if (the_options->last_source_file)
-        the_options->last_source_file->next = node;
+    if (files.last_source_file)
+        files.last_source_file->next = node;
     else
-        the_options->source_files = node;
-    the_options->last_source_file = node;
+        files.source_files = node;
+    files.last_source_file = node;
     return node;
 }

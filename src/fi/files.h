@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <ctime>
+#include <vector>
 
 struct ListingSink;
 
@@ -25,12 +26,24 @@ struct SourceFile {
     SourceFile* next = nullptr;
 };
 
-// Appends a record to options' file_table (listing names made with numbered_name);
-// nullptr when memory runs out (the table is then unchanged). Also indexes it by number.
-FileRecord* add_file_record(int file_no, const char* dir, const char* file, std::time_t mtime);
+// The scripts of one run: those named on the command line and a record of every script
+// opened. The driver owns it (in its options record) and hands it to whoever needs it.
+struct FileTable {
+    SourceFile* source_files = nullptr;   // command-line scripts, in order
+    SourceFile* last_source_file = nullptr;
+    FileRecord* file_table = nullptr;     // every script opened, in opening order
+    FileRecord* last_file_record = nullptr;
+    std::vector<FileRecord*> file_by_number;  // index: file_no -> record (slot 0 unused)
+    int file_count = 0;                   // last file number handed out
+};
+
+// Appends a record to the file table (listing names made with numbered_name); nullptr
+// when memory runs out (the table is then unchanged). Also indexes it by number.
+FileRecord* add_file_record(FileTable& files, int file_no, const char* dir, const char* file,
+                            std::time_t mtime);
 
 // The first record with that number, in O(1); nullptr when there is none.
-FileRecord* find_file_record(int file_no);
+FileRecord* find_file_record(const FileTable& files, int file_no);
 
-// Appends an interned copy of `name` to options' source_files; nullptr on memory failure.
-SourceFile* append_source_file(const char* name);
+// Appends an interned copy of `name` to the source files; nullptr on memory failure.
+SourceFile* append_source_file(FileTable& files, const char* name);

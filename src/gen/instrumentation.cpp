@@ -77,7 +77,6 @@ constexpr const char* STATE_BODY_TAIL[] = {
     "\n",
 };
 
-
 // The state-check switch around its cases, and the end of each case.
 constexpr const char* STATE_CHECK_HEAD[] = {
     "     _vxk_Boolean Res = _xrl_false;\n",
@@ -105,7 +104,7 @@ void emit_instrumentation_lines(Generation& g, const char* const (&lines)[N]) {
 const char* expression_closer(const Generation& g) { return directives_off(g) ? ") , " : "\n) , "; }
 
 void checksum_section(Generation& g, const Component* x) {
-    const FileRecord* r = find_file_record(x->file_no);
+    const FileRecord* r = find_file_record(*g.options, x->file_no);
     emit_instrumentation(g, oti::CHECKSUM.line);
     emit_instrumentationf(g, "0x%x 0x%x\n", r ? r->sum_a : 0u, r ? r->sum_b : 0u);
 }

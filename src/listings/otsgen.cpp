@@ -136,8 +136,7 @@ void record_tail(RecordLine& l, int first_line, unsigned long dad) {
 
 }  // namespace
 
-int write_ots_component(const Component* c) {
-    FileRecord* r = c ? find_file_record(c->file_no) : nullptr;
+int write_ots_component(FileRecord* r, const Component* c) {
     const OtsRule* rule = c ? rule_for(c->kind) : nullptr;
     if (!r || !r->ots_sink || !rule || !has_text(c, rule->text))
         return -1;

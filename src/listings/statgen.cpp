@@ -11,7 +11,6 @@
 #include <new>
 #include <string>
 
-#include "driver/options.h"
 #include "errors/report.h"
 #include "formats/listing.h"
 #include "listings/otsgen.h"
@@ -34,7 +33,8 @@ constexpr int LISTED_KINDS[] = {
     KIND_CHECK_PROPERTY, KIND_CHECK_STUB, KIND_CHECK_METHOD, KIND_ON_ERROR, KIND_PRINT,
     KIND_CALL, KIND_ENSURE, KIND_INVARIANT, KIND_PROC, KIND_REQUIRE, KIND_WRAP, KIND_RUN,
     KIND_RUN_ELEMENT, KIND_PROLOGUE, KIND_EPILOGUE, KIND_UML_STATE, KIND_TRANSITION,
-    KIND_EXPRESSION, KIND_COMMENT_TEXT, KIND_COMMENT_BLOCK, KIND_CHECK, KIND_PROPERTY, KIND_STUB, KIND_CLASS,
+    KIND_EXPRESSION, KIND_COMMENT_TEXT, KIND_COMMENT_BLOCK, KIND_CHECK, KIND_PROPERTY, KIND_STUB,
+    KIND_CLASS,
 };
 
 constexpr const char* DAY_NAMES[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
@@ -59,13 +59,13 @@ std::string date_line(std::time_t run_time) {
     return std::string(listing::OTS_DATE) + line;
 }
 
-void write_ots_head(FileRecord* r, std::time_t run_time) {
+void write_ots_head(FileRecord* r, std::time_t run_time, const char* version) {
     RecordLine of(*r->ots_sink);
     of << listing::OTS_FILE << " \"" << r->dir << "\" \"" << r->file << "\" ";
     of.hex(static_cast<unsigned long>(r->mtime)) << "\n";
     end_ots_line(r, of);
     ots_write(r, "\n");
-    ots_write(r, std::string(listing::OTS_VERSION) + " " + PRODUCT_VERSION + "\n");
+    ots_write(r, std::string(listing::OTS_VERSION) + " " + version + "\n");
     r->ots_sink->pending += date_line(run_time);  // outside the checksum
 }
 
@@ -84,13 +84,13 @@ ListingSink* create_listing(const char* name, int mode) {
 
 // Creates both listings of one script and writes their headers; -1 after message 43.
 // The files are created in order and logged when the phase starts.
-int open_listings(FileRecord* r, std::time_t run_time) {
+int open_listings(FileRecord* r, std::time_t run_time, const char* version) {
     if (!(r->tsf_sink = create_listing(r->tsf_name, MODE_TSF)) ||
         !(r->ots_sink = create_listing(r->ots_name, MODE_OTS)))
         return -1;
     write_tsf_head(r);
     write_tsf_messages(r);
-    write_ots_head(r, run_time);
+    write_ots_head(r, run_time, version);
     return 0;
 }
 
@@ -121,7 +121,7 @@ void write_ots_trailer(FileRecord* r) {
     r->sum_b = xor_sum;
 }
 
-void write_component(const Component* c) {
+void write_component(const FileTable& files, const Component* c) {
     if (listed(SILENT_KINDS, c->kind))
         return;
     if (!is_native(c->kind) && !listed(LISTED_KINDS, c->kind)) {
@@ -129,8 +129,9 @@ void write_component(const Component* c) {
                      arg_text(std::string_view(c->name ? c->name : "")));
         return;
     }
-    write_tsf_component(c);
-    write_ots_component(c);
+    FileRecord* r = find_file_record(files, c->file_no);
+    write_tsf_component(r, c);
+    write_ots_component(r, c);
 }
 
 }  // namespace
@@ -141,25 +142,24 @@ void ots_write(FileRecord* record, std::string_view text) {
     end_ots_line(record, line);
 }
 
-int write_listing_records(Component* first) {
+int write_listing_records(const FileTable& files, Component* first) {
     for (Component* c = first; c; c = c->next_sibling) {
-        write_component(c);
+        write_component(files, c);
         if (c->first_child)
-            write_listing_records(c->first_child);
+            write_listing_records(files, c->first_child);
     }
     return 0;
 }
 
-int write_static_files(Component* root, std::time_t run_time) {
-    if (!the_options)
-        return 0;
+int write_static_files(FileTable& files, Component* root, std::time_t run_time,
+                       const char* version) {
     int result = 0;
     try {
-        for (FileRecord* r = the_options->file_table; r && result == 0; r = r->next)
-            result = open_listings(r, run_time);
+        for (FileRecord* r = files.file_table; r && result == 0; r = r->next)
+            result = open_listings(r, run_time, version);
         if (result == 0) {
-            write_listing_records(root);
-            for (FileRecord* r = the_options->file_table; r; r = r->next) {
+            write_listing_records(files, root);
+            for (FileRecord* r = files.file_table; r; r = r->next) {
                 write_ots_trailer(r);
                 write_tsf_trailer(r);
             }
@@ -169,7 +169,7 @@ int write_static_files(Component* root, std::time_t run_time) {
         result = -1;
     }
     // After a failure, what was created keeps what it has; nothing more is written.
-    for (FileRecord* r = the_options->file_table; r; r = r->next)
+    for (FileRecord* r = files.file_table; r; r = r->next)
         if (close_listings(r) < 0)
             result = -1;
     return result;

@@ -210,9 +210,8 @@ int write_tsf_messages(FileRecord* record) {
     return 0;
 }
 
-int write_tsf_component(const Component* c) {
-    FileRecord* r = c ? find_file_record(c->file_no) : nullptr;
-    if (!r || !r->tsf_sink)
+int write_tsf_component(FileRecord* r, const Component* c) {
+    if (!c || !r || !r->tsf_sink)
         return -1;
     if (!has_texts(c))
         return -1;

@@ -131,7 +131,7 @@ static int open_numbered(const char* dir, const char* file, std::string* bytes) 
         return -1;
     }
     int number = ++the_options->file_count;
-    if (!add_file_record(number, dir, file, mtime)) {
+    if (!add_file_record(*the_options, number, dir, file, mtime)) {
         report_error(MSG_NO_MEMORY_FILENAME, Location{}, arg_text(file));
         return -1;
     }

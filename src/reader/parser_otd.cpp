@@ -241,7 +241,7 @@ static int read_named_block(Reader& r, Component* parent, int depth, const char*
                             const BlockTable& body) {
     Span keyword = r.tok.span;
     int kind = r.tok.kind;
-    if (expect_name(r, construct) < 0)
+    if ((kind == KIND_TEST_CASE ? expect_label_name(r, construct) : expect_name(r, construct)) < 0)
         return -1;
     Component* c = new_component(r, parent, kind, r.tok.text, depth, construct);
     if (!c)
@@ -292,7 +292,7 @@ static int read_property(Reader& r, Component* parent, int depth) {
 //        [ ENSURE "(" text ")" ]
 static int read_proc(Reader& r, Component* parent, int depth) {
     Span keyword = r.tok.span;
-    if (expect_name(r, "PROC") < 0)
+    if (expect_label_name(r, "PROC") < 0)
         return -1;
     const char* name = r.tok.text;
     ParamItem* formals = nullptr;
@@ -344,7 +344,7 @@ static int read_three_points(Reader& r, Component* parent, int depth) {
 // call = CALL name [ "(" actuals ")" ] ";"
 static int read_call(Reader& r, Component* parent, int depth) {
     Span keyword = r.tok.span;
-    if (expect_name(r, "PROC") < 0)
+    if (expect_label_name(r, "PROC") < 0)
         return -1;
     const char* name = r.tok.text;
     ParamItem* actuals = nullptr;

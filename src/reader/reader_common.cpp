@@ -41,6 +41,16 @@ int expect_name(Reader& r, const char* construct) {
     return expect_with(r, KIND_IDENTIFIER, MSG_NAME_EXPECTED, plain(construct));
 }
 
+int expect_label_name(Reader& r, const char* construct) {
+    if (expect_name(r, construct) < 0)
+        return -1;
+    if (interned_view(r.tok.text).find('+') == std::string_view::npos)
+        return 0;
+    // Reported, but reading goes on with the name: the block after it is well formed.
+    report_here(r, MSG_NAME_EXPECTED, plain(construct), found_text(r, KIND_IDENTIFIER));
+    return 0;
+}
+
 int expect_expression(Reader& r, const char* keyword) {
     return expect_with(r, KIND_EXPRESSION, MSG_EXPRESSION_EXPECTED, plain(keyword));
 }

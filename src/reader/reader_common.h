@@ -53,6 +53,10 @@ QString plain(const char* latin1);  // fixed texts that are not translated ("{",
 int expect(Reader& r, int kind, const QString& expected);
 // Read an identifier, else message 18 naming `construct`; 0 or -1.
 int expect_name(Reader& r, const char* construct);
+// The same for a TEST CASE or PROC, whose name becomes part of a C++ label in the driver:
+// a name holding '+' (one identifier to the scanner) is reported there with message 18,
+// and reading goes on with it.
+int expect_label_name(Reader& r, const char* construct);
 // Read a parenthesised text, else message 21 naming `keyword`; 0 or -1.
 int expect_expression(Reader& r, const char* keyword);
 

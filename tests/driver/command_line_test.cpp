@@ -31,7 +31,7 @@ std::string parse(Args args) {
     for (const SourceFile* s = o.source_files; s; s = s->next)
         out += std::string("[") + s->name + "]";
     out += std::string(" O=") + o.output_name + " OTI=" + o.oti_name + " TDF=" + o.tdf_name +
-           " E=" + std::to_string(o.max_errors);
+           " E=" + std::to_string(o.report.max_errors);
     if (o.log_name)
         out += std::string(" LOG=") + o.log_name;
     return out + (o.no_line_directives ? " NODLINE" : "") + (o.no_path ? " NOPATH" : "");

@@ -92,7 +92,7 @@ QString q(const char* text) { return QString::fromUtf8(text); }
 TEST(Report, EveryMessageHasItsLabelAndTemplate) {
     for (const Expected& e : CATALOGUE) {
         RunState run;
-        the_options->max_errors = 100;
+        the_options->report.max_errors = 100;
         report_error(e.number);
         EXPECT_EQ(run.diagnostics, std::string("vexprepro - ") + e.label + " " + e.text + "\n")
             << "message " << e.number;
@@ -177,7 +177,7 @@ TEST(Report, TheLimitReplacesTheNextErrorAndSilencesTheRest) {
         if (limit == 0)
             the_options = nullptr;
         else
-            the_options->max_errors = limit;
+            the_options->report.max_errors = limit;
         for (int i = 1; i <= 45; ++i)
             report_error(MSG_LABEL_NOT_FOUND, Location{"x.otd", i}, QString::number(i));
         the_options = saved;

@@ -31,7 +31,7 @@ struct Pipeline {
         the_options->tdf_name = "d.tdf";
         read_script("t.otd", run.root, false, nullptr);
         check_components(run.root);
-        write_static_files(run.root, 0);
+        write_static_files(*the_options, run.root, 0, PRODUCT_VERSION);
         expand_tree(run.root);
         check_components(run.root);
         EXPECT_EQ(run.diagnostics, "") << "the script is meant to be accepted";

@@ -119,12 +119,12 @@ struct Listed {
             const timespec times[2] = {{SCRIPT_TIME, 0}, {SCRIPT_TIME, 0}};
             utimensat(AT_FDCWD, e.path().c_str(), times, 0);
         }
-        the_options->log_file = std::fopen("run.log", "w");
+        the_options->report.log_file = std::fopen("run.log", "w");
         read_script(script.c_str(), run.root, false, nullptr);
         check_components(run.root);
-        const int result = write_static_files(run.root, RUN_TIME);
-        std::fclose(the_options->log_file);
-        the_options->log_file = nullptr;
+        const int result = write_static_files(*the_options, run.root, RUN_TIME, PRODUCT_VERSION);
+        std::fclose(the_options->report.log_file);
+        the_options->report.log_file = nullptr;
         return result;
     }
 };

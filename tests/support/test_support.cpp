@@ -50,7 +50,7 @@ void run_scripts(RunState& run, const std::vector<std::string>& scripts) {
     the_options->oti_name = "driver.oti";
     the_options->tdf_name = "driver.tdf";
     for (const std::string& s : scripts)
-        append_source_file(s.c_str());
+        append_source_file(*the_options, s.c_str());
     run_phases(run.root);
 }
 
