@@ -5,10 +5,11 @@
 // CHECK STUB selector) lives in side tables here, keyed by the component, so generating twice
 // from one tree gives the same text.
 //
-// Errors in the generator: the function that finds a problem reports it with report_error
-// and returns -1 (or nullptr); its callers return -1 without reporting again, and the first
-// failure ends generation, whose files are then discarded. Functions that cannot fail return
-// void. Text is formatted straight into buffers flushed to the files in large pieces.
+// Errors follow vexprepro's convention (errors/report.h): the function that finds a problem
+// reports it and returns -1 (or nullptr), its callers pass -1 on without reporting again.
+// Unlike the readers, the generator stops at its first failure, and the files are then
+// discarded. Functions that cannot fail return void. Text is formatted straight into
+// buffers flushed to the files in large pieces.
 #pragma once
 #include <cstdint>
 #include <string>
