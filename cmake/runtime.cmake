@@ -1,7 +1,8 @@
 # cmake/runtime.cmake: libvextp, the Target Package runtime that generated drivers and
 # instrumented code link with. C++17 and the standard library only: it goes into the
 # users' test programs. Installed with its headers in lib/, beside bin/.
-add_library(vextp STATIC ${CMAKE_SOURCE_DIR}/tp/runtime.cpp)
+file(GLOB VEX_TP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tp/*.cpp)
+add_library(vextp STATIC ${VEX_TP_SOURCES})
 set_target_properties(vextp PROPERTIES CXX_STANDARD 17 CXX_EXTENSIONS OFF
                                        POSITION_INDEPENDENT_CODE ON)
 target_include_directories(vextp PUBLIC ${CMAKE_SOURCE_DIR}/tp)
@@ -28,5 +29,6 @@ write_basic_package_version_file(${CMAKE_BINARY_DIR}/vexpreproConfigVersion.cmak
   VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
 install(FILES ${CMAKE_SOURCE_DIR}/cmake/package/vexpreproConfig.cmake
               ${CMAKE_SOURCE_DIR}/cmake/package/vex_run_test.cmake
+              ${CMAKE_SOURCE_DIR}/cmake/package/vex_discover_cases.cmake
               ${CMAKE_BINARY_DIR}/vexpreproConfigVersion.cmake
         DESTINATION lib/cmake/vexprepro)

@@ -50,7 +50,7 @@ void report(const std::string& listing, const std::string& trace) {
     write_file("suite.otd01.ots", listing);
     write_file("run.tdf", trace);
     std::ostringstream out, err;
-    write_report(ReportOptions{"run.tdf", {scratch()}, "results.xml", 1 << 16}, out, err);
+    write_report(ReportOptions{{"run.tdf"}, {scratch()}, "results.xml", 1 << 16}, out, err);
 }
 
 }  // namespace

@@ -21,13 +21,24 @@
 #ifndef XRL_EXCEPTIONS
 #define XRL_EXCEPTIONS 1
 #endif
+// Every component's body stands between these two; the body of a TEST CLASS, SUITE or
+// CASE that the driver's options leave out does not run (_vex_body_runs answers for the
+// enter just made; a body with no enter before it, an ON ERROR reaction, always runs).
 #if XRL_EXCEPTIONS
-#define _VEX_TRY_BEGIN try {
-#define _VEX_TRY_END }
+#define _VEX_TRY_BEGIN try { if (_vex_body_runs()) {
+#define _VEX_TRY_END } }
 #else
-#define _VEX_TRY_BEGIN {
-#define _VEX_TRY_END }
+#define _VEX_TRY_BEGIN { if (_vex_body_runs()) {
+#define _VEX_TRY_END } }
 #endif
+
+// main hands its arguments to the runtime before the driver's first statement: the
+// --vex-* options leave argc/argv, the others stay for the code under test.
+#define TRVO_MAIN_HEADER                              \
+    _vex_Int main(_vex_Int argc, _vex_Car* argv[]) { \
+        _vex_main_args(&argc, argv);
+void _vex_main_args(int* argc, char** argv);
+int _vex_body_runs();
 
 // Coverage dumps per block are not part of this package: both are statements that do
 // nothing (they stand as `if (...) _VEX_DODEVURA_DUMP; else ...`).

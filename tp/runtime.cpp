@@ -1,8 +1,10 @@
 // tp/runtime.cpp: libvextp, the run-time side of generated drivers and instrumented code.
 // Every call appends one line to the dynamic file (its records: formats/trace.h, explained
-// in docs/dynamic_file.md). Lines collect in a buffer written at every TEST CASE end, when
+// in docs/dynamic_file.md). Lines collect in a buffer written at every TEST CASE start, when
 // full, at the end of the run, at exit() and on a fatal signal, so a driver that crashes
-// leaves its trace up to the last event. Calls made before _vex_init (static objects of
+// leaves its trace up to the last event, and one killed from outside everything up to the
+// start of the case that was running. The driver's options (control.cpp) decide which
+// classes, suites and cases are entered. Calls made before _vex_init (static objects of
 // the code under test) are kept and written once the file is open.
 // A dynamic file that cannot be created ends the driver with a message and status 2;
 // after that nothing fails: a write that does not go through is dropped, as the run must
@@ -21,6 +23,7 @@
 
 #include "TP.h"
 #include "formats/trace.h"  // private to the library: the installed headers stay alone
+#include "rt.h"
 
 namespace {
 
@@ -116,6 +119,8 @@ void record(const trace::Tag& tag, unsigned long a, _vex_Int f) {
 void record_check(const trace::Tag& tag, int verdict, _vex_Id id, _vex_Int file) {
     if (!verdict)
         ++run.failures;
+    if (!verdict && vexrt::active())
+        vexrt::check_failed(id, file);
     std::lock_guard<std::mutex> guard(lock);
     Line(tag).hex(verdict ? 1 : 0).hex(id).file(file).write();
 }
@@ -131,10 +136,11 @@ void record_enter(const trace::Tag& tag, _vex_Id id, _vex_Int file, _vex_Id call
 constexpr int FATAL_SIGNALS[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 
 extern "C" void on_fatal_signal(int signal) {
-    // The lock may be held by the code that crashed: the buffer is written as it is.
+    // The lock may be held by the code that crashed: the buffer is written as it is. In an
+    // isolated case the process waiting at the case start writes CRASH.
     char line[32];
     int n = std::snprintf(line, sizeof line, "%s %d\n", trace::CRASH.name, signal);
-    if (run.used + static_cast<std::size_t>(n) <= BUFFER) {
+    if (!vexrt::in_case_child && run.used + static_cast<std::size_t>(n) <= BUFFER) {
         std::memcpy(run.buffer + run.used, line, static_cast<std::size_t>(n));
         run.used += static_cast<std::size_t>(n);
     }
@@ -144,6 +150,7 @@ extern "C" void on_fatal_signal(int signal) {
 }
 
 void on_exit_without_term() {
+    vexrt::at_exit();
     std::lock_guard<std::mutex> guard(lock);
     if (run.fd < 0 || run.ended)
         return;
@@ -185,10 +192,50 @@ void record_state(const trace::Tag& tag, const void* object, long id, _vex_Int f
 
 }  // namespace
 
+// ---- What the run's control writes ----------------------------------------------------
+
+namespace vexrt {
+
+constexpr const trace::Tag* ENTER_TAGS[] = {&trace::ENTER_CLASS, &trace::ENTER_SUITE,
+                                            &trace::ENTER_CASE};
+constexpr const trace::Tag* EXIT_TAGS[] = {&trace::EXIT_CLASS, &trace::EXIT_SUITE,
+                                           &trace::EXIT_CASE};
+
+void write_line(const std::string& line) {
+    std::lock_guard<std::mutex> guard(lock);
+    append(line.data(), line.size());
+}
+void append_raw(const char* text) { append(text, std::strlen(text)); }
+void write_enter(int kind, unsigned long id, int file, unsigned long caller, int caller_file) {
+    record_enter(*ENTER_TAGS[kind], id, file, caller, caller_file);
+}
+void write_exit(int kind, int file, int caller_file) {
+    std::lock_guard<std::mutex> guard(lock);
+    Line(*EXIT_TAGS[kind]).file(file).file(caller_file).write();
+}
+void write_exit_unlocked(int kind, int file, int caller_file) {
+    Line(*EXIT_TAGS[kind]).file(file).file(caller_file).write();
+}
+void drain_buffer() { drain(); }
+void stop_trace() {
+    run.fd = -1;
+    run.ended = true;
+    run.used = 0;
+}
+void count_failure() { ++run.failures; }
+const std::vector<std::pair<unsigned, unsigned>>& registered_files() { return run.files; }
+
+}  // namespace vexrt
+
 void _vex_init(const _vex_Car* dynamic_file, _vex_Ulong id_offset, _vex_Ulong message_offset,
                _vex_Ulong text_offset) {
     std::lock_guard<std::mutex> guard(lock);
-    const char* name = dynamic_file ? dynamic_file : "";
+    const char* name = vexrt::dynamic_file(dynamic_file ? dynamic_file : "");
+    if (!name) {  // a run that only lists its cases writes no records
+        run.ended = true;
+        run.early.clear();
+        return;
+    }
     run.fd = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (run.fd < 0) {
         std::fprintf(stderr, "vextp: cannot create the dynamic file `%s': %s\n", name,
@@ -205,9 +252,11 @@ void _vex_init(const _vex_Car* dynamic_file, _vex_Ulong id_offset, _vex_Ulong me
     for (int s : FATAL_SIGNALS)
         std::signal(s, on_fatal_signal);
     std::atexit(on_exit_without_term);
+    vexrt::after_open();
 }
 
 void _vex_term() {
+    vexrt::term();
     std::lock_guard<std::mutex> guard(lock);
     if (run.fd < 0)
         return;
@@ -233,24 +282,36 @@ _vex_Int _vex_add_source_file(unsigned sum_a, unsigned sum_b) {
 }
 
 void _vex_enter_test_class(_vex_Id id, _vex_Int f, _vex_Id caller, _vex_Int cf) {
+    if (vexrt::active())
+        return vexrt::enter(vexrt::CLASS, id, f, caller, cf);
     record_enter(trace::ENTER_CLASS, id, f, caller, cf);
 }
 void _vex_exit_test_class(_vex_Int f, _vex_Int cf) {
+    if (vexrt::active())
+        return vexrt::leave(vexrt::CLASS, f, cf);
     record(trace::EXIT_CLASS, static_cast<unsigned>(f), cf);
 }
 void _vex_enter_test_suite(_vex_Id id, _vex_Int f, _vex_Id caller, _vex_Int cf) {
+    if (vexrt::active())
+        return vexrt::enter(vexrt::SUITE, id, f, caller, cf);
     record_enter(trace::ENTER_SUITE, id, f, caller, cf);
 }
 void _vex_exit_test_suite(_vex_Int f, _vex_Int cf) {
+    if (vexrt::active())
+        return vexrt::leave(vexrt::SUITE, f, cf);
     record(trace::EXIT_SUITE, static_cast<unsigned>(f), cf);
 }
 void _vex_enter_test_case(_vex_Id id, _vex_Int f, _vex_Id caller, _vex_Int cf) {
+    if (vexrt::active())
+        return vexrt::enter(vexrt::CASE, id, f, caller, cf);
     record_enter(trace::ENTER_CASE, id, f, caller, cf);
+    std::lock_guard<std::mutex> guard(lock);
+    drain();  // a kill from outside leaves everything up to this case's start
 }
 void _vex_exit_test_case(_vex_Int f, _vex_Int cf) {
+    if (vexrt::active())
+        return vexrt::leave(vexrt::CASE, f, cf);
     record(trace::EXIT_CASE, static_cast<unsigned>(f), cf);
-    std::lock_guard<std::mutex> guard(lock);
-    drain();  // a crash in a later test case keeps everything up to here
 }
 void _vex_enter_proc(_vex_Id id, _vex_Int f, _vex_Id caller, _vex_Int cf) {
     record_enter(trace::ENTER_PROC, id, f, caller, cf);

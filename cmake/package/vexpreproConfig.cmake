@@ -4,7 +4,8 @@
 #   find_package(vexprepro CONFIG REQUIRED)
 #   vex_add_test(NAME <name> SCRIPTS <script...> [CONTRACTS <otc script...>]
 #                [SOURCES <code under test...>] [INSTRUMENT <sources and headers...>]
-#                [OPTIONS <vexprepro options...>])
+#                [OPTIONS <vexprepro options...>] [DISCOVER_CASES] [ISOLATE]
+#                [TIMEOUT <seconds>] [PROPERTIES <test property> <value>...])
 #
 # The scripts are compiled by vexprepro in <binary dir>/vex_<name>/ (driver, instrumentation
 # file, listings); with CONTRACTS or INSTRUMENT, vexinstr weaves the instrumentation into
@@ -12,6 +13,11 @@
 # directory comes first on the include path, so instrumented headers shadow the
 # originals; list in INSTRUMENT every source that includes an instrumented header). The
 # test runs the driver, then vexreport, and fails when a check or a contract failed.
+# ISOLATE and TIMEOUT pass --vex-isolate and --vex-timeout to the driver; PROPERTIES go to
+# set_tests_properties (a value that is a list needs its semicolons escaped). With
+# DISCOVER_CASES there is one test per TEST CASE instead, `<name>.<dotted path>`, listed
+# after every build of the driver by `driver --vex-list`, as gtest_discover_tests does:
+# a case added to a script needs a build, not a configure.
 include_guard(GLOBAL)
 cmake_minimum_required(VERSION 3.25)
 include(CMakeFindDependencyMacro)
@@ -19,6 +25,7 @@ find_dependency(Threads)
 
 get_filename_component(VEX_PREFIX "${CMAKE_CURRENT_LIST_DIR}/../../.." ABSOLUTE)
 set(VEX_RUN_TEST_SCRIPT "${CMAKE_CURRENT_LIST_DIR}/vex_run_test.cmake")
+set(VEX_DISCOVER_SCRIPT "${CMAKE_CURRENT_LIST_DIR}/vex_discover_cases.cmake")
 
 foreach(_vex_tool IN ITEMS vexprepro vexinstr vexreport)
   if(NOT TARGET vexprepro::${_vex_tool})
@@ -90,7 +97,8 @@ function(_vex_included_scripts script out)
 endfunction()
 
 function(vex_add_test)
-  cmake_parse_arguments(PARSE_ARGV 0 VEX "" "NAME" "SCRIPTS;CONTRACTS;SOURCES;INSTRUMENT;OPTIONS")
+  cmake_parse_arguments(PARSE_ARGV 0 VEX "DISCOVER_CASES;ISOLATE" "NAME;TIMEOUT"
+                        "SCRIPTS;CONTRACTS;SOURCES;INSTRUMENT;OPTIONS;PROPERTIES")
   if(NOT VEX_NAME OR NOT VEX_SCRIPTS)
     message(FATAL_ERROR "vex_add_test: NAME and SCRIPTS are required")
   endif()
@@ -188,10 +196,52 @@ function(vex_add_test)
   set_source_files_properties("${driver}" TARGET_DIRECTORY ${name} PROPERTIES
     COMPILE_OPTIONS "-Wno-unknown-pragmas")
 
-  add_test(NAME ${name}
-    COMMAND ${CMAKE_COMMAND} "-DDRIVER=$<TARGET_FILE:${name}>"
-            "-DREPORT=$<TARGET_FILE:vexprepro::vexreport>" "-DTDF=${tdf}"
-            "-DLISTINGS=${dir}" "-DJUNIT=${dir}/${name}.junit.xml"
-            -P "${VEX_RUN_TEST_SCRIPT}"
-    WORKING_DIRECTORY "${dir}")
+  _vex_add_ctest("${name}" "${dir}" "${tdf}")
+endfunction()
+
+# The CTest tests of driver target `name`: one running the whole driver, or with
+# DISCOVER_CASES one per TEST CASE, read from the ctest file the build writes. Uses the
+# caller's VEX_ISOLATE, VEX_TIMEOUT, VEX_PROPERTIES and VEX_DISCOVER_CASES.
+function(_vex_add_ctest name dir tdf)
+  if(VEX_TIMEOUT AND NOT VEX_TIMEOUT MATCHES "^[0-9]+$")
+    message(FATAL_ERROR "vex_add_test: TIMEOUT wants whole seconds, not `${VEX_TIMEOUT}'")
+  endif()
+  set(run -DDRIVER=$<TARGET_FILE:${name}> -DREPORT=$<TARGET_FILE:vexprepro::vexreport>
+          -DLISTINGS=${dir} -DISOLATE=${VEX_ISOLATE} -DVEX_TIMEOUT=${VEX_TIMEOUT})
+  if(NOT VEX_DISCOVER_CASES)
+    add_test(NAME ${name}
+      COMMAND ${CMAKE_COMMAND} ${run} "-DTDF=${tdf}" "-DJUNIT=${dir}/${name}.junit.xml"
+              -P "${VEX_RUN_TEST_SCRIPT}"
+      WORKING_DIRECTORY "${dir}")
+    if(VEX_PROPERTIES)
+      set_tests_properties(${name} PROPERTIES ${VEX_PROPERTIES})
+    endif()
+    return()
+  endif()
+  # The build writes the tests; ctest reads them through the include file, which says
+  # so in a failing test while the driver was never built.
+  set(tests "${dir}/${name}_cases.cmake")
+  set(include "${dir}/${name}_include.cmake")
+  set(properties "")
+  foreach(p IN LISTS VEX_PROPERTIES)  # an escaped semicolon stays one value
+    string(REPLACE "\"" "\\\"" p "${p}")
+    string(REPLACE "$" "\\$" p "${p}")
+    string(APPEND properties " \"${p}\"")
+  endforeach()
+  set(text "if(EXISTS \"${tests}\")\n  include(\"${tests}\")\n")
+  if(VEX_PROPERTIES)
+    string(APPEND text "  if(_vex_cases)\n"
+                       "    set_tests_properties(\${_vex_cases} PROPERTIES${properties})\n"
+                       "  endif()\n")
+  endif()
+  string(APPEND text "else()\n  add_test(${name}_NOT_BUILT ${name}_NOT_BUILT)\nendif()\n")
+  file(WRITE "${include}" "${text}")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${include}")
+  add_custom_command(TARGET ${name} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} ${run} "-DNAME=${name}" "-DOUT=${tests}"
+            "-DCTEST_CMAKE=${CMAKE_COMMAND}" "-DRUN_SCRIPT=${VEX_RUN_TEST_SCRIPT}"
+            -P "${VEX_DISCOVER_SCRIPT}"
+    WORKING_DIRECTORY "${dir}"
+    BYPRODUCTS "${tests}"
+    VERBATIM)
 endfunction()

@@ -13,7 +13,8 @@
 namespace trace {
 
 constexpr const char* MAGIC = "VEXTRACE";  // first line: "VEXTRACE <version in hexadecimal>"
-constexpr int VERSION = 1;
+constexpr int VERSION = 2;
+constexpr int OLDEST_VERSION = 1;  // what a reader still accepts
 
 // A record's tag and the number of blank-separated fields after it. TEXT_FIELD marks a
 // record whose only field is the whole rest of the line (escaped text, blanks included).
@@ -59,7 +60,20 @@ constexpr const char* NOT_JUDGED = "n";
 constexpr Tag STATE{"SS", 3}, TRANSITION{"ST", 3}, ILLEGAL_TRANSITION{"SI", 3},
     MULTIPLE_TRANSITIONS{"SM", 3};
 
-constexpr Tag CRASH{"CRASH", 1};  // <signal>, in decimal
+// <signal>, in decimal. Without isolation the last record; under isolation the process
+// that waited at the case start writes it and the run goes on (the case's XT follows).
+constexpr Tag CRASH{"CRASH", 1};
+constexpr Tag TIMEOUT{"TO", 1};  // <seconds>, decimal: the running case was stopped
+constexpr Tag ISOLATED{"IS", 0};  // once after INIT: every case runs in a process of its own
+
+// One per TEST CASE the driver would run, in execution order, written after the FILE
+// records when a plan was made (selection or shards): <index> <mark> <id> <file> <path>;
+// <path> is the dotted Class.Suite.Case. A case not marked RUNS has no ET, and a class or
+// suite none of whose cases runs is not entered.
+constexpr Tag PLAN_CASE{"PC", 5};
+constexpr const char* RUNS = "r";
+constexpr const char* NOT_SELECTED = "s";
+constexpr const char* OTHER_SHARD = "h";
 constexpr Tag EXIT_CALL{"EXITCALL", 0};
 constexpr Tag END{"END", 1};           // <status>
 

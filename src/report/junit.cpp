@@ -31,12 +31,18 @@ std::string xml(std::string_view s) {
 void write_case(std::ostream& x, const CaseResult& c) {
     x << "    <testcase name=\"" << xml(c.name) << "\" classname=\""
       << xml(c.classname.empty() ? "(top level)" : c.classname) << "\" time=\"0\">\n";
-    if (!c.failures.empty()) {
+    if (!c.skipped.empty()) {
+        x << "      <skipped message=\"" << xml(c.skipped) << "\"/>\n";
+    } else if (!c.failures.empty()) {
         std::string all;
         for (const std::string& f : c.failures)
             all += f + "\n";
-        x << "      <failure message=\"" << xml(c.failures.front()) << "\" type=\"check\">"
-          << xml(all) << "</failure>\n";
+        // The last text says why a case that ended abnormally stopped.
+        const std::string& message = c.error.empty() ? c.failures.front() : c.failures.back();
+        const char* element = c.error.empty() ? "failure" : "error";
+        x << "      <" << element << " message=\"" << xml(message) << "\" type=\""
+          << (c.error.empty() ? "check" : c.error) << "\">" << xml(all) << "</" << element
+          << ">\n";
     }
     if (!c.output.empty())
         x << "      <system-out>" << xml(c.output) << "</system-out>\n";
@@ -48,14 +54,18 @@ void write_case(std::ostream& x, const CaseResult& c) {
 bool write_junit(const std::string& path, const std::deque<CaseResult>& cases,
                  std::string* problem) {
     std::ofstream x(path, std::ios::binary | std::ios::trunc);
-    long failures = 0;
-    for (const CaseResult& c : cases)
-        failures += c.failures.empty() ? 0 : 1;
+    long failures = 0, errors = 0, skipped = 0;
+    for (const CaseResult& c : cases) {
+        skipped += c.skipped.empty() ? 0 : 1;
+        errors += c.skipped.empty() && !c.error.empty() ? 1 : 0;
+        failures += c.skipped.empty() && c.error.empty() && !c.failures.empty() ? 1 : 0;
+    }
     x << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       << "<testsuites name=\"vexreport\" tests=\"" << cases.size() << "\" failures=\""
-      << failures << "\" errors=\"0\">\n"
+      << failures << "\" errors=\"" << errors << "\">\n"
       << "  <testsuite name=\"vexreport\" tests=\"" << cases.size() << "\" failures=\""
-      << failures << "\" errors=\"0\" skipped=\"0\" time=\"0\">\n";
+      << failures << "\" errors=\"" << errors << "\" skipped=\"" << skipped
+      << "\" time=\"0\">\n";
     for (const CaseResult& c : cases)
         write_case(x, c);
     x << "  </testsuite>\n</testsuites>\n";

@@ -1,4 +1,6 @@
-// report/junit.h: the TEST CASE results of a run as JUnit XML, the form CI servers read.
+// report/junit.h: the TEST CASE results of a run as JUnit XML, the form CI servers read:
+// failed checks and contracts are failures; a case timed out, crashed or interrupted is an
+// error; a case not run is skipped, with the reason.
 // Fails only when the file cannot be written whole: false, with the reason in *problem.
 #pragma once
 #include <deque>
@@ -8,6 +10,8 @@
 struct CaseResult {
     std::string name, classname, location;  // classname: the enclosing classes and suites
     std::vector<std::string> failures;      // in the order met; empty when it passed
+    std::string error;                      // "timeout", "crash", "interrupted"; "" for none
+    std::string skipped;                    // why it was not run; "" when it ran
     std::string output;                     // printed values and comments
 };
 

@@ -1,5 +1,5 @@
-// report/main.cpp: vexreport, the report viewer: reads the dynamic file a driver wrote
-// and the listings of its scripts, prints the report on standard output and, with
+// report/main.cpp: vexreport, the report viewer: reads the dynamic files drivers wrote
+// and the listings of their scripts, prints one report on standard output and, with
 // --junit, writes JUnit XML. Exit status 0 all passed, 1 something failed, 2 unusable
 // input.
 #include <cstdio>
@@ -11,12 +11,16 @@
 namespace {
 
 constexpr const char* USAGE =
-    "usage: vexreport [-d LISTING_DIR]... [--junit FILE] DYNAMIC_FILE\n"
-    "  Reports the run recorded in DYNAMIC_FILE (the -TDF file of the driver): the TEST\n"
-    "  CLASS, SUITE and CASE executions with their verdicts, every failure at its script\n"
-    "  line, ON ERROR reactions, printed values, contracts and a count line. The .ots and\n"
+    "usage: vexreport [-d LISTING_DIR]... [--junit FILE] [--hide-unselected] DYNAMIC_FILE...\n"
+    "  Reports the runs recorded in the DYNAMIC_FILEs (the -TDF or --vex-tdf files of the\n"
+    "  drivers): the TEST CLASS, SUITE and CASE executions with their verdicts, every\n"
+    "  failure at its script line, ON ERROR reactions, printed values, contracts, the cases\n"
+    "  not run and why, and a count line. Several files (shards of one driver, drivers of\n"
+    "  several scripts) make one report in which each TEST CASE counts once. The .ots and\n"
     "  .tsf listings of the scripts are looked for in each LISTING_DIR (default: the\n"
     "  current directory). --junit also writes the results as JUnit XML.\n"
+    "  --hide-unselected leaves out the cases no file was to run (not selected by\n"
+    "  --vex-run), as when one case of a driver is a test of its own.\n"
     "  Exit status: 0 everything passed, 1 something failed, 2 unusable input.\n";
 
 int usage(const std::string& problem) {
@@ -34,19 +38,19 @@ int main(int argc, char** argv) {
             std::cout << USAGE;
             return 0;
         }
-        if (a == "-d" || a == "--junit") {
+        if (a == "--hide-unselected") {
+            o.hide_unselected = true;
+        } else if (a == "-d" || a == "--junit") {
             if (i + 1 >= argc)
                 return usage("`" + a + "' needs a value");
             (a == "-d" ? o.dirs.emplace_back() : o.junit) = argv[++i];
         } else if (!a.empty() && a[0] == '-') {
             return usage("unknown option `" + a + "'");
-        } else if (o.trace.empty()) {
-            o.trace = a;
         } else {
-            return usage("one dynamic file only");
+            o.traces.push_back(a);
         }
     }
-    if (o.trace.empty())
+    if (o.traces.empty())
         return usage("a dynamic file is needed");
     std::ios::sync_with_stdio(false);
     return write_report(o, std::cout, std::cerr);

@@ -1,15 +1,19 @@
-// report/report.cpp: the dynamic file is read line by line and turned into the report as
+// report/report.cpp: each dynamic file is read line by line and turned into the report as
 // it goes: classes and suites are printed when entered, a TEST CASE when it ends (with
-// its failures, reactions and printed values), contracts and state paths at the end.
+// its failures, reactions and printed values), contracts and state paths at the end of
+// the file; the cases no file ran and the count line come after the last file. The text
+// is held until every file was read, so a file that cannot be used prints nothing.
 // Each record goes to the handler its tag names in EVENTS, after its fields were counted.
 #include "report/report.h"
 
+#include <csignal>
 #include <cstdio>
 #include <deque>
 #include <fstream>
 #include <map>
 #include <new>
 #include <set>
+#include <sstream>
 #include <string_view>
 #include <unordered_map>
 
@@ -20,6 +24,7 @@
 #include "report/junit.h"
 #include "report/lines.h"
 #include "report/listings.h"
+#include "report/merge.h"
 
 namespace {
 
@@ -58,6 +63,32 @@ bool decimal(std::string_view s) {
     return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
+// Seconds as the driver writes them: "2", "0.5".
+bool seconds(std::string_view s) {
+    const std::size_t point = s.find('.');
+    return decimal(s.substr(0, point)) &&
+           (point == std::string_view::npos || decimal(s.substr(point + 1)));
+}
+
+struct SignalName {
+    int number;
+    const char* name;
+};
+constexpr SignalName SIGNALS[] = {
+    {SIGSEGV, "SIGSEGV"}, {SIGABRT, "SIGABRT"}, {SIGBUS, "SIGBUS"},   {SIGFPE, "SIGFPE"},
+    {SIGILL, "SIGILL"},   {SIGKILL, "SIGKILL"}, {SIGTERM, "SIGTERM"}, {SIGINT, "SIGINT"},
+    {SIGPIPE, "SIGPIPE"}, {SIGALRM, "SIGALRM"}, {SIGTRAP, "SIGTRAP"}, {SIGSYS, "SIGSYS"},
+};
+
+// "signal 11, SIGSEGV", or "signal 99" for a number this machine does not name.
+std::string signal_text(std::string_view number) {
+    std::string text = "signal " + std::string(number);
+    for (const SignalName& s : SIGNALS)
+        if (std::to_string(s.number) == number)
+            return text + ", " + s.name;
+    return text;
+}
+
 std::string trimmed(const std::string& s) {
     const std::size_t first = s.find_first_not_of(" \t\r\n");
     return first == std::string::npos ? std::string()
@@ -87,6 +118,8 @@ struct Frame {
     int file = 0;
     CaseResult* result = nullptr;  // TEST CASE frames
     std::vector<std::string> details;
+    std::string verdict;  // "TIMED OUT", "CRASHED"; "" while it may pass or fail
+    std::string again;    // the dynamic file that ran this case before; "" when none did
 };
 
 struct Counts {
@@ -112,6 +145,24 @@ struct StateEvent {
     std::string name;
 };
 
+// What the dynamic files of one report share.
+struct Shared {
+    std::map<std::pair<unsigned, unsigned>, Listing> listings;  // every one in the directories
+    Merge merge;
+    Counts counts;
+    std::ostringstream text;  // the report, printed once every file was read
+    bool several = false;     // more than one file: each gets a heading
+    bool failed = false;      // a run did not finish, or failed outside any TEST CASE
+    std::string reading;      // the dynamic file being read
+};
+
+// A TEST CASE of the plan: its case in the merge, and what the driver was to do with it.
+struct PlanEntry {
+    std::size_t merged = 0;
+    bool runs = false;  // marked to run here
+    unsigned long id = 0, file = 0;
+};
+
 class Reporter;
 
 // One row per record of the dynamic file: its tag, the member that handles it, that
@@ -126,17 +177,19 @@ struct EventRow {
 
 class Reporter {
 public:
-    Reporter(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
+    Reporter(Shared& shared, const std::string& trace)
+        : shared_(shared), trace_(trace), out_(shared.text), counts_(shared.counts),
+          cases_(shared.merge.results), listings_(shared.listings) {}
 
-    int run(const ReportOptions& o) {
-        if (!read_run(o) || (!o.junit.empty() && !write_junit(o.junit, cases_, &problem_))) {
-            err_ << "vexreport: " << problem_ << "\n";
-            return 2;
-        }
-        const bool failed = counts_.cases_failed || counts_.checks_failed || counts_.unexpected ||
-                            counts_.contracts_failed || !ended_ || outside_failures_;
-        return failed ? 1 : 0;
+    // Reads the whole file into the shared report; false after storing the problem.
+    bool read(std::size_t max_line_bytes) {
+        if (!read_run(max_line_bytes))
+            return false;
+        shared_.failed = shared_.failed || !ended_ || outside_failures_;
+        return true;
     }
+
+    const std::string& problem() const { return problem_; }
 
 private:
     static const EventRow EVENTS[];
@@ -146,30 +199,34 @@ private:
         return false;
     }
 
-    void read_listings_in(const std::vector<std::string>& dirs) {
-        std::vector<std::string> warnings;
-        listings_ = read_listings(dirs.empty() ? std::vector<std::string>{"."} : dirs, &warnings);
-        for (const std::string& w : warnings)
-            err_ << "vexreport: " << w << "\n";
+    // "VEXTRACE <version>", of a version this reader knows, into version_.
+    bool head(const std::string& line) {
+        const std::string magic = std::string(trace::MAGIC) + " ";
+        unsigned long v = 0;
+        if (line.compare(0, magic.size(), magic) != 0 ||
+            !hex::parse(line.substr(magic.size()), &v) || v < trace::OLDEST_VERSION ||
+            v > trace::VERSION)
+            return false;
+        version_ = static_cast<int>(v);
+        return true;
     }
 
-    bool read_run(const ReportOptions& o) {
-        std::ifstream in(o.trace, std::ios::binary);
+    bool read_run(std::size_t max_line_bytes) {
+        std::ifstream in(trace_, std::ios::binary);
         if (!in)
-            return bad("cannot read the dynamic file `" + o.trace + "'");
-        read_listings_in(o.dirs);
-        LineReader lines(in, o.max_line_bytes);
+            return bad("cannot read the dynamic file `" + trace_ + "'");
+        LineReader lines(in, max_line_bytes);
         std::string line;
-        const LineRead head = lines.next(&line);
-        char expected[32];
-        std::snprintf(expected, sizeof expected, "%s %x", trace::MAGIC,
-                      static_cast<unsigned>(trace::VERSION));
-        if ((head != LineRead::line && head != LineRead::cut_line) || line != expected)
-            return bad("`" + o.trace + "' is not a dynamic file of version " +
+        const LineRead first = lines.next(&line);
+        if ((first != LineRead::line && first != LineRead::cut_line) || !head(line))
+            return bad("`" + trace_ + "' is not a dynamic file of version " +
+                       std::to_string(trace::OLDEST_VERSION) + " to " +
                        std::to_string(trace::VERSION));
+        if (shared_.several)
+            out_ << "Dynamic file " << trace_ << ":\n";
         for (long line_no = 2;; ++line_no) {
             const LineRead got = lines.next(&line);
-            const auto place = [&] { return o.trace + ":" + std::to_string(line_no) + ": "; };
+            const auto place = [&] { return trace_ + ":" + std::to_string(line_no) + ": "; };
             if (got == LineRead::too_long)
                 return bad(place() + "a line longer than any event (the file is garbled)");
             if (got == LineRead::cut_line)
@@ -308,8 +365,7 @@ private:
     // A failure belongs to the TEST CASE running; outside any it stands on its own line.
     void fail(const std::string& text) {
         if (Frame* c = current_case()) {
-            c->result->failures.push_back(text);
-            c->details.push_back(text);
+            add_failure(*c, text);
         } else {
             out_ << indent() << text << "\n";
             outside_failures_ = true;
@@ -323,6 +379,54 @@ private:
             out_ << indent() << text << "\n";
     }
 
+    // The case of the merge that an entered TEST CASE is: the next one of the plan marked to
+    // run with that id (those passed over were bypassed), or without a plan the one of its
+    // path. The first file to run a case gives its result; a later run is shown, not counted.
+    bool enter_case(unsigned long id, unsigned long file, const std::string& where, Frame* frame) {
+        std::size_t merged = 0;
+        if (planned_) {
+            std::size_t i = cursor_;
+            while (i < plan_.size() &&
+                   !(plan_[i].runs && plan_[i].id == id && plan_[i].file == file))
+                ++i;
+            if (i == plan_.size())
+                return bad("TEST CASE `" + frame->name +
+                           "' entered where the plan holds no such case");
+            for (; cursor_ < i; ++cursor_)
+                if (plan_[cursor_].runs)
+                    not_run(shared_.merge, plan_[cursor_].merged, NotRun::bypassed);
+            merged = plan_[cursor_++].merged;
+        } else {
+            std::string path;
+            for (const Frame& s : stack_)
+                if (s.kind == TEST_CLASS || s.kind == TEST_SUITE)
+                    path += s.name + ".";
+            merged = merge_path(path + frame->name, where);
+        }
+        MergedCase& c = shared_.merge.cases[merged];
+        const std::size_t dot = c.path.rfind('.');
+        CaseResult result{frame->name, dot == std::string::npos ? "" : c.path.substr(0, dot), where,
+                          {}, "", "", ""};
+        if (c.ran_in.empty()) {
+            c.ran_in = trace_;
+            cases_.push_back(std::move(result));
+            frame->result = &cases_.back();
+            ++counts_.cases;
+        } else {
+            spare_.push_back(std::move(result));
+            frame->result = &spare_.back();
+            frame->again = c.ran_in;
+        }
+        entered_case_ = true;
+        last_check_.clear();
+        return true;
+    }
+
+    // The case of the merge of that path and script line, as often met in this file before.
+    std::size_t merge_path(const std::string& path, const std::string& where) {
+        return merged_case(shared_.merge, path, where, occurrences_[path + '\n' + where]++);
+    }
+
     // E? <id> <file> <caller id> <caller file>; `what` is the kind entered.
     bool enter(const EventRow& row, const Fields& f) {
         unsigned long v[4];
@@ -332,15 +436,10 @@ private:
         const ListingRecord* r = record(v[0], v[1], &where);
         if (!r)
             return false;
-        Frame frame{row.what, r->text, v[0], static_cast<int>(v[1]), nullptr, {}};
+        Frame frame{row.what, r->text, v[0], static_cast<int>(v[1]), nullptr, {}, "", ""};
         if (frame.kind == TEST_CASE) {
-            std::string classname;
-            for (const Frame& s : stack_)
-                if (s.kind == TEST_CLASS || s.kind == TEST_SUITE)
-                    classname += (classname.empty() ? "" : ".") + s.name;
-            cases_.push_back(CaseResult{r->text, classname, where, {}, {}});
-            frame.result = &cases_.back();
-            ++counts_.cases;
+            if (!enter_case(v[0], v[1], where, &frame))
+                return false;
         } else if (frame.kind == TEST_CLASS || frame.kind == TEST_SUITE) {
             out_ << indent() << frame.kind << " " << r->text << " (" << where << ")\n";
         }
@@ -360,16 +459,52 @@ private:
         unsigned long v[2];
         if (!numbers(f, 0, f.size(), v))
             return bad(row.expected);
+        const Frame* open = current_case();
+        if (std::string_view(row.what) == TEST_CASE && open &&
+            (!open->verdict.empty() || !crash_signal_.empty()))
+            unwind_to_case();
         if (stack_.empty() || stack_.back().kind != row.what)
             return bad("the end of a " + std::string(row.what) + " that was not entered");
         Frame c = std::move(stack_.back());
         stack_.pop_back();
-        if (c.result) {
-            const bool failed = !c.result->failures.empty();
-            counts_.cases_failed += failed ? 1 : 0;
-            print_case(c, failed ? "FAILED" : "PASSED");
-        }
+        if (c.result)
+            close_case(c);
         return true;
+    }
+
+    // A TEST CASE that ended, with its verdict; a crash before its end was one under
+    // isolation, after which the run went on.
+    void close_case(Frame& c) {
+        if (!crash_signal_.empty()) {
+            c.verdict = "CRASHED";
+            c.result->error = "crash";
+            add_failure(c, "the case crashed (" + signal_text(crash_signal_) +
+                               "); the run went on without its side effects" + last_check());
+            crash_signal_.clear();
+            stop_.clear();
+        }
+        const bool failed = !c.result->failures.empty();
+        if (!c.again.empty())
+            c.details.push_back("already run in " + c.again + ": counted there");
+        else
+            counts_.cases_failed += failed ? 1 : 0;
+        print_case(c, !c.verdict.empty() ? c.verdict.c_str() : failed ? "FAILED" : "PASSED");
+    }
+
+    static void add_failure(Frame& c, const std::string& text) {
+        c.result->failures.push_back(text);
+        c.details.push_back(text);
+    }
+
+    std::string last_check() const {
+        return last_check_.empty() ? "" : "; the last check reached was at " + last_check_;
+    }
+
+    // Under isolation, a case stopped (crashed, timed out) inside a PROC or stub ends at
+    // once: the frames above it are left unclosed.
+    void unwind_to_case() {
+        while (!stack_.empty() && !stack_.back().result)
+            stack_.pop_back();
     }
 
     // ---- Verdicts ---------------------------------------------------------------------
@@ -558,10 +693,64 @@ private:
 
     // ---- The end of the run -----------------------------------------------------------
 
+    // CRASH <signal>: the last record, or under isolation followed by the case's end.
     bool crash(const EventRow& row, const Fields& f) {
         if (!decimal(f[0]))
             return bad(row.expected);
         stop_ = "the driver crashed (signal " + std::string(f[0]) + ")";
+        if (current_case())
+            crash_signal_ = std::string(f[0]);
+        return true;
+    }
+
+    // TO <seconds>: the running case was stopped; its end, or the run's, follows.
+    bool timeout(const EventRow& row, const Fields& f) {
+        if (version_ < 2 || !seconds(f[0]))
+            return bad(version_ < 2 ? newer(row) : row.expected);
+        Frame* c = current_case();
+        if (!c)
+            return bad("a timeout outside any TEST CASE");
+        c->verdict = "TIMED OUT";
+        c->result->error = "timeout";
+        add_failure(*c, "timed out after " + std::string(f[0]) + " s" + last_check());
+        timed_out_ = true;
+        return true;
+    }
+
+    bool isolated(const EventRow& row, const Fields&) {
+        if (version_ < 2)
+            return bad(newer(row));
+        isolated_ = true;
+        return true;
+    }
+
+    static std::string newer(const EventRow& row) {
+        return "record `" + std::string(row.tag.name) + "' in a dynamic file of version 1";
+    }
+
+    // PC <index> <mark> <id> <file> <path>: a TEST CASE of the plan, in execution order.
+    bool plan_case(const EventRow& row, const Fields& f) {
+        unsigned long index = 0, v[2];
+        const bool mark = f[1] == trace::RUNS || f[1] == trace::NOT_SELECTED ||
+                          f[1] == trace::OTHER_SHARD;
+        if (version_ < 2 || !numbers(f, 0, 1, &index) || !mark || !numbers(f, 2, 2, v))
+            return bad(version_ < 2 ? newer(row) : row.expected);
+        if (entered_case_ || index != plan_.size())
+            return bad(entered_case_ ? "a plan record after the first TEST CASE"
+                                     : "plan record " + std::to_string(index) + " out of order");
+        std::string where;
+        const ListingRecord* r = record(v[0], v[1], &where);
+        if (!r)
+            return false;
+        const std::string path(f[4]);
+        if (r->tag != listing::TEST_CASE || !ends_with(path, "." + r->text))
+            return bad("the path `" + path + "' does not name TEST CASE `" + r->text + "'");
+        const std::size_t merged = merge_path(path, where);
+        if (f[1] != trace::RUNS)
+            not_run(shared_.merge, merged,
+                    f[1] == trace::NOT_SELECTED ? NotRun::not_selected : NotRun::other_shard);
+        plan_.push_back(PlanEntry{merged, f[1] == trace::RUNS, v[0], v[1]});
+        planned_ = true;
         return true;
     }
 
@@ -575,6 +764,13 @@ private:
         if (!numbers(f, 0, 1, &status))
             return bad(row.expected);
         ended_ = true;
+        // A case stopped by a timeout without isolation ends with the run.
+        if (const Frame* c = current_case(); c && !c->verdict.empty()) {
+            unwind_to_case();
+            Frame last = std::move(stack_.back());
+            stack_.pop_back();
+            close_case(last);
+        }
         return true;
     }
 
@@ -585,12 +781,13 @@ private:
             stack_.pop_back();
             if (!f.result)
                 continue;
-            const std::string text =
-                "the run stopped here: " + why +
-                (last_check_.empty() ? "" : "; the last check reached was at " + last_check_);
-            f.result->failures.push_back(text);
-            f.details.push_back(text);
-            ++counts_.cases_failed;
+            const bool outside = version_ >= 2 && stop_.empty();
+            add_failure(f, (outside ? "the run was stopped from outside"
+                                    : "the run stopped here: " + why) +
+                               last_check());
+            f.result->error = crash_signal_.empty() ? "interrupted" : "crash";
+            if (f.again.empty())
+                ++counts_.cases_failed;
             print_case(f, "INTERRUPTED");
         }
         out_ << "The run did not finish: " << why << ".\n";
@@ -614,35 +811,41 @@ private:
         }
     }
 
+    // The end of the file: the case it stopped in, the planned cases it never reached.
     void finish() {
         if (!ended_)
-            interrupt(!stop_.empty() ? stop_
-                      : truncated_   ? "the dynamic file ends in the middle of a line"
-                                     : "the dynamic file ends before the run did");
+            interrupt(!stop_.empty()   ? stop_
+                      : version_ >= 2  ? "it was stopped from outside"
+                      : truncated_     ? "the dynamic file ends in the middle of a line"
+                                       : "the dynamic file ends before the run did");
+        const bool stopped = !ended_ || (timed_out_ && !isolated_);
+        for (; cursor_ < plan_.size(); ++cursor_)
+            if (plan_[cursor_].runs)
+                not_run(shared_.merge, plan_[cursor_].merged,
+                        stopped ? NotRun::stopped : NotRun::bypassed);
         print_contracts_and_states();
-        const Counts& n = counts_;
-        out_ << n.cases << " test case" << (n.cases == 1 ? "" : "s") << ": "
-             << n.cases - n.cases_failed << " passed, " << n.cases_failed << " failed; "
-             << n.checks << " check" << (n.checks == 1 ? "" : "s") << ": "
-             << n.checks - n.checks_failed << " passed, " << n.checks_failed << " failed; "
-             << n.unexpected << " unexpected exception" << (n.unexpected == 1 ? "" : "s");
-        if (n.contracts || n.contracts_failed)
-            out_ << "; contract failures: " << n.contracts_failed;
-        out_ << "\n";
     }
 
+    Shared& shared_;
+    const std::string trace_;  // the dynamic file
     std::ostream& out_;
-    std::ostream& err_;
+    Counts& counts_;
+    std::deque<CaseResult>& cases_;  // of the cases this report counts
+    std::deque<CaseResult> spare_;   // of the cases run again, shown but not counted
+    const std::map<std::pair<unsigned, unsigned>, Listing>& listings_;
     std::string problem_;  // why the step that returned false failed
-    std::map<std::pair<unsigned, unsigned>, Listing> listings_;  // every one in the directories
+    int version_ = 0;
+    std::vector<PlanEntry> plan_;
+    std::size_t cursor_ = 0;  // the first entry of plan_ not yet entered or passed over
+    std::unordered_map<std::string, unsigned> occurrences_;  // path and line: cases so far
+    std::string crash_signal_;  // of a crash inside a case, until the case's end
+    bool planned_ = false, entered_case_ = false, isolated_ = false, timed_out_ = false;
     std::unordered_map<unsigned long, const Listing*> file_listings_;  // registered, by index
     std::set<const Listing*> registered_;
     std::vector<const Listing*> in_order_;  // registered_, in the order of registration
     std::size_t named_ = 0;                 // how many of in_order_ are in names_
     std::unordered_map<unsigned long, const ListingRecord*> names_;  // the first registered
     std::vector<Frame> stack_;
-    std::deque<CaseResult> cases_;  // stable addresses
-    Counts counts_;
     std::map<std::pair<unsigned long, unsigned long>, ContractTally> contracts_;
     std::map<std::pair<unsigned long, std::size_t>, ObjectPath> objects_;
     std::string reaction_, print_where_, last_check_, stop_;
@@ -692,6 +895,10 @@ const EventRow Reporter::EVENTS[] = {
     {trace::TRANSITION, &Reporter::transition, nullptr, STATE},
     {trace::ILLEGAL_TRANSITION, &Reporter::illegal, "illegal transition", STATE},
     {trace::MULTIPLE_TRANSITIONS, &Reporter::ambiguous, "multiple transitions", STATE},
+    {trace::PLAN_CASE, &Reporter::plan_case, nullptr,
+     "an index, a mark (r, s or h), an id, a file index and a path expected"},
+    {trace::ISOLATED, &Reporter::isolated, nullptr, "nothing expected after `IS'"},
+    {trace::TIMEOUT, &Reporter::timeout, nullptr, "a number of seconds expected"},
     {trace::CRASH, &Reporter::crash, nullptr, "a signal number expected"},
     {trace::EXIT_CALL, &Reporter::exit_call, nullptr, "nothing expected after `EXITCALL'"},
     {trace::END, &Reporter::end, nullptr, "an exit status expected"},
@@ -710,11 +917,67 @@ const EventRow* Reporter::event_row(std::string_view tag) {
 
 }  // namespace
 
+namespace {
+
+// After the last file: the cases no file ran, and the count line over every file.
+void summary(Shared& s, bool hide_unselected) {
+    const std::size_t ran = s.merge.results.size();
+    const long skipped = add_skipped(s.merge, !hide_unselected);
+    if (skipped)
+        s.text << "Not run:\n";
+    for (std::size_t i = ran; i < s.merge.results.size(); ++i) {
+        const CaseResult& c = s.merge.results[i];
+        s.text << "  " << (c.classname.empty() ? "" : c.classname + ".") << c.name << " ("
+               << c.location << "): " << c.skipped << "\n";
+    }
+    const Counts& n = s.counts;
+    const long cases = n.cases + skipped;
+    s.text << cases << " test case" << (cases == 1 ? "" : "s") << ": " << n.cases - n.cases_failed
+           << " passed, " << n.cases_failed << " failed"
+           << (skipped ? ", " + std::to_string(skipped) + " not run" : "") << "; " << n.checks
+           << " check" << (n.checks == 1 ? "" : "s") << ": " << n.checks - n.checks_failed
+           << " passed, " << n.checks_failed << " failed; " << n.unexpected
+           << " unexpected exception" << (n.unexpected == 1 ? "" : "s");
+    if (n.contracts || n.contracts_failed)
+        s.text << "; contract failures: " << n.contracts_failed;
+    s.text << "\n";
+}
+
+int report_all(const ReportOptions& o, std::ostream& out, std::ostream& err, Shared& s) {
+    std::vector<std::string> warnings;
+    s.listings = read_listings(o.dirs.empty() ? std::vector<std::string>{"."} : o.dirs, &warnings);
+    for (const std::string& w : warnings)
+        err << "vexreport: " << w << "\n";
+    s.several = o.traces.size() > 1;
+    for (const std::string& trace : o.traces) {
+        s.reading = trace;
+        Reporter r(s, trace);
+        if (!r.read(o.max_line_bytes)) {
+            err << "vexreport: " << r.problem() << "\n";
+            return 2;
+        }
+    }
+    summary(s, o.hide_unselected);
+    out << s.text.str();
+    std::string problem;
+    if (!o.junit.empty() && !write_junit(o.junit, s.merge.results, &problem)) {
+        err << "vexreport: " << problem << "\n";
+        return 2;
+    }
+    const Counts& n = s.counts;
+    const bool failed = n.cases_failed || n.checks_failed || n.unexpected || n.contracts_failed ||
+                        s.failed;
+    return failed ? 1 : 0;
+}
+
+}  // namespace
+
 int write_report(const ReportOptions& options, std::ostream& out, std::ostream& err) {
+    Shared shared;
     try {
-        return Reporter(out, err).run(options);
+        return report_all(options, out, err, shared);
     } catch (const std::bad_alloc&) {
-        err << "vexreport: out of memory reading `" << options.trace << "'\n";
+        err << "vexreport: out of memory reading `" << shared.reading << "'\n";
         return 2;
     }
 }
