@@ -2,8 +2,11 @@
 // TEST CASE executes a CHECK in a native loop (one in a thousand fails) is compiled by
 // vexprepro and g++ -O2, run, and its trace read by vexreport; printed: the driver's time
 // for the checks, the trace's size and write rate, vexreport's time, and the same at a
-// tenth of the checks (linear: about a tenth of the time). Build with
-// -DCMAKE_BUILD_TYPE=Release. Argument: the number of checks (1000000 by default).
+// tenth of the checks (linear: about a tenth of the time). Then the driver options on many
+// TEST CASEs (a class of 100 cases run 100 times): the run without options, --vex-list,
+// --vex-run, and the cost of a fork and a wait per case under --vex-isolate, at 1000 and
+// 100 cases. Build with -DCMAKE_BUILD_TYPE=Release. Argument: the number of checks
+// (1000000 by default).
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -64,13 +67,72 @@ bool measure(const fs::path& dir, long checks, bool print) {
     return true;
 }
 
+// A class of `cases` cases, each one CHECK, run `times` times by the driver's RUN.
+std::string many_cases(int cases, int times) {
+    std::string text = "TEST CLASS Many\n{\n";
+    std::string run;
+    for (int i = 0; i < cases; ++i) {
+        text += "    TEST CASE C" + std::to_string(i) + " { CHECK (true); }\n";
+        run += " C" + std::to_string(i) + ";";
+    }
+    text += "    RUN {" + run + " }\n}\nRUN {";
+    for (int i = 0; i < times; ++i)
+        text += " Many;";
+    return text + " }\n";
+}
+
+bool build_driver(const fs::path& dir, const std::string& text) {
+    fs::create_directories(dir);
+    std::ofstream(dir / "many.otd") << text;
+    int status = 0;
+    seconds_of("cd '" + dir.string() + "' && TARVELODIR='" VEX_STAGE_DIR "' '" VEX_BINARY
+               "' many.otd -G C++ -O driver.cc -OTI driver.oti -TDF run.tdf 2>/dev/null && "
+               "g++ -std=c++17 -O2 -Wno-unknown-pragmas -I'" VEX_STAGE_DIR "' driver.cc '"
+               VEX_STAGE_DIR "/lib/libvextp.a' -pthread -o driver",
+               &status);
+    return status == 0 || (std::fprintf(stderr, "the many-case driver does not build\n"), false);
+}
+
+// The driver's time with `options`, the best of three runs.
+double driver_time(const fs::path& dir, const std::string& options) {
+    double best = 1e9;
+    for (int i = 0; i < 3; ++i) {
+        int status = 0;
+        const double t = seconds_of("cd '" + dir.string() + "' && ./driver " + options +
+                                        " >/dev/null 2>&1", &status);
+        best = status == 0 && t < best ? t : best;
+    }
+    return best;
+}
+
+bool measure_options(const fs::path& dir) {
+    if (!build_driver(dir / "ten-thousand", many_cases(100, 100)) ||
+        !build_driver(dir / "thousand", many_cases(10, 100)) ||
+        !build_driver(dir / "hundred", many_cases(10, 10)))
+        return false;
+    const fs::path big = dir / "ten-thousand";
+    std::printf("10000 cases: no option %.3f s, --vex-list %.3f s, --vex-run 'Many.C1*' %.3f s, "
+                "--vex-run '*' %.3f s\n",
+                driver_time(big, ""), driver_time(big, "--vex-list"),
+                driver_time(big, "--vex-run 'Many.C1*'"), driver_time(big, "--vex-run '*'"));
+    for (const char* size : {"thousand", "hundred"}) {
+        const double cases = size[0] == 't' ? 1000 : 100;
+        const double plain = driver_time(dir / size, "");
+        const double isolated = driver_time(dir / size, "--vex-isolate");
+        std::printf("%5.0f cases: no option %.3f s, --vex-isolate %.3f s: %.1f us a case\n", cases,
+                    plain, isolated, (isolated - plain) * 1e6 / cases);
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const long checks = argc > 1 ? std::atol(argv[1]) : 1000000;
     const fs::path dir = fs::temp_directory_path() / "vexprepro-bench-runtime";
     fs::remove_all(dir);
-    const bool ok = measure(dir / "small", checks / 10, true) && measure(dir / "large", checks, true);
+    const bool ok = measure(dir / "small", checks / 10, true) &&
+                    measure(dir / "large", checks, true) && measure_options(dir / "options");
     fs::remove_all(dir);
     return ok ? 0 : 1;
 }

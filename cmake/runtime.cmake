@@ -32,3 +32,9 @@ install(FILES ${CMAKE_SOURCE_DIR}/cmake/package/vexpreproConfig.cmake
               ${CMAKE_SOURCE_DIR}/cmake/package/vex_discover_cases.cmake
               ${CMAKE_BINARY_DIR}/vexpreproConfigVersion.cmake
         DESTINATION lib/cmake/vexprepro)
+
+# The driver-option tests compile drivers against the staged Target Package.
+if(TARGET tests_runtime)
+  target_compile_definitions(tests_runtime PRIVATE VEX_STAGE_DIR="${CMAKE_BINARY_DIR}/stage")
+  add_dependencies(tests_runtime vextp)
+endif()

@@ -39,19 +39,25 @@ struct Control {
     CaseNow now;
     long passed = 0, failed = 0;
     char timeout_line[48] = "";
+    std::string file;  // the dynamic file, removed when the plan cannot be made
 };
 
 Control control;
 
 [[noreturn]] void fail(const std::string& message) {
+    if (!control.file.empty())
+        std::remove(control.file.c_str());  // never a dynamic file of a run that did not run
     std::fprintf(stderr, "vextp: %s\n", message.c_str());
     std::fflush(stderr);
     std::_Exit(2);
 }
 
+// Progress alone does without them: its lines then name ids.
 void need_names() {
     std::string error;
-    if (!control.named && !load_names(control.options, registered_files(), &control.names, &error))
+    if (!control.named &&
+        !load_names(control.options, registered_files(), &control.names, &error) &&
+        needs_plan(control.options))
         fail(error);
     control.named = true;
 }
@@ -129,7 +135,8 @@ void start_case(unsigned long id, int file, int caller_file) {
     now.start = std::chrono::steady_clock::now();
     drain_buffer();  // a kill from outside leaves everything up to this case's start
     int signal = 0;
-    const CaseStart s = control.options.isolate ? isolate_case(control.options, &signal) : CASE_RUNS;
+    const CaseStart s =
+        control.options.isolate ? isolate_case(control.options, &signal) : CASE_RUNS;
     if (s == CASE_RUNS) {
         arm_timer(control.options);
         return;
@@ -167,6 +174,9 @@ bool discovering() { return control.discovering; }
 const char* dynamic_file(const char* generated) {
     if (control.options.list)
         return nullptr;
+    control.file = control.options.tdf.empty() ? generated : control.options.tdf;
+    if (!needs_plan(control.options))
+        control.file.clear();  // only the plan can fail after the file is open
     return control.options.tdf.empty() ? generated : control.options.tdf.c_str();
 }
 

@@ -27,6 +27,9 @@ namespace {
 
 int handed_over_pipe[2] = {-1, -1};  // runners that ended after handing over, to the supervisor
 int case_done_fd = -1;               // in a case child: the waiting parent's pipe
+// Only the supervisor holds its writing end: it reads as ended once the supervisor died, and
+// the runner waiting at a case start then ends with its case: nothing runs on unsupervised.
+int supervisor_alive = -1;
 
 constexpr char DONE = 'D', TIMED_OUT = 'T';
 
@@ -87,11 +90,15 @@ extern "C" void on_timer(int) {
 
 // Waits for the case child; the verdict of the wait.
 CaseStart wait_for_case(pid_t child, int fd, const Options& o, int* signal) {
-    pollfd p{fd, POLLIN, 0};
+    pollfd p[2] = {{fd, POLLIN, 0}, {supervisor_alive, POLLIN, 0}};
     // The child's own timer stops it; this is the last resort when it cannot.
     const int limit = o.timeout > 0 ? static_cast<int>(o.timeout * 1000) + 2000 : -1;
     int ready;
-    while ((ready = poll(&p, 1, limit)) < 0 && errno == EINTR) {
+    while ((ready = poll(p, 2, limit)) < 0 && errno == EINTR) {
+    }
+    if (ready > 0 && p[1].revents && !p[0].revents) {  // the supervisor was killed
+        kill(child, SIGKILL);
+        std::_Exit(1);
     }
     char byte = 0;
     ssize_t got = 0;
@@ -118,7 +125,8 @@ CaseStart wait_for_case(pid_t child, int fd, const Options& o, int* signal) {
 }  // namespace
 
 void start_supervisor() {
-    if (pipe(handed_over_pipe) != 0 || prctl(PR_SET_CHILD_SUBREAPER, 1) != 0) {
+    int alive[2];
+    if (pipe(handed_over_pipe) != 0 || pipe(alive) != 0 || prctl(PR_SET_CHILD_SUBREAPER, 1) != 0) {
         std::fprintf(stderr, "vextp: --vex-isolate is not available here\n");
         std::_Exit(2);
     }
@@ -128,9 +136,13 @@ void start_supervisor() {
         std::fprintf(stderr, "vextp: --vex-isolate cannot start the run (fork)\n");
         std::_Exit(2);
     }
-    if (runner > 0)
+    if (runner > 0) {
+        close(alive[0]);
         supervise();
+    }
     close(handed_over_pipe[0]);
+    close(alive[1]);
+    supervisor_alive = alive[0];
 }
 
 CaseStart isolate_case(const Options& o, int* signal) {
@@ -168,7 +180,8 @@ void arm_timer(const Options& o) {
     std::signal(SIGALRM, on_timer);
     itimerval t{};
     t.it_value.tv_sec = static_cast<time_t>(o.timeout);
-    t.it_value.tv_usec = static_cast<suseconds_t>((o.timeout - static_cast<double>(t.it_value.tv_sec)) * 1e6);
+    const double fraction = o.timeout - static_cast<double>(t.it_value.tv_sec);
+    t.it_value.tv_usec = static_cast<suseconds_t>(fraction * 1e6);
     if (t.it_value.tv_sec == 0 && t.it_value.tv_usec == 0)
         t.it_value.tv_usec = 1;
     setitimer(ITIMER_REAL, &t, nullptr);

@@ -40,7 +40,8 @@ std::string valid_options() {
 
 // A whole unsigned decimal number.
 bool read_count(const std::string& text, unsigned long* out) {
-    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+    if (text.empty() || text.size() > 9 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
         return false;
     *out = std::strtoul(text.c_str(), nullptr, 10);
     return true;
@@ -59,9 +60,10 @@ bool read_shard(const std::string& k, const std::string& n, Options* o, std::str
 // Positive seconds: digits, at most one point.
 bool read_timeout(const std::string& text, Options* o, std::string* error) {
     const std::size_t point = text.find('.');
-    const bool shaped = !text.empty() && text.size() < 12 && text != "." &&
-                        text.find_first_not_of("0123456789.") == std::string::npos &&
-                        (point == std::string::npos || text.find('.', point + 1) == std::string::npos);
+    const bool one_point =
+        point == std::string::npos || text.find('.', point + 1) == std::string::npos;
+    const bool shaped = !text.empty() && text.size() < 12 && text != "." && one_point &&
+                        text.find_first_not_of("0123456789.") == std::string::npos;
     o->timeout = shaped ? std::strtod(text.c_str(), nullptr) : 0;
     if (o->timeout <= 0) {
         *error = "bad time-out `" + text + "': a positive number of seconds expected";
@@ -73,8 +75,10 @@ bool read_timeout(const std::string& text, Options* o, std::string* error) {
 bool apply(Which which, const std::string& value, Options* o, std::string* error) {
     switch (which) {
     case LIST: o->list = true; return true;
-    case RUN: o->has_run = true; o->run = value; return true;
-    case TDF: o->tdf = value; return !value.empty() || (*error = "--vex-tdf needs a file name", false);
+    case RUN: o->has_run = true; o->run = value; return check_patterns(value, error);
+    case TDF:
+        o->tdf = value;
+        return !value.empty() || (*error = "--vex-tdf needs a file name", false);
     case TIMEOUT: return read_timeout(value, o, error);
     case ISOLATE: o->isolate = true; return true;
     case SHARD: {

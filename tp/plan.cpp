@@ -24,25 +24,27 @@ bool load_names(const Options& o, const std::vector<std::pair<unsigned, unsigned
                                    : std::vector<std::string>{o.driver_dir, "."};
     std::vector<std::string> warnings;
     names->all = listing::read_listings(dirs, &warnings);
+    bool all_found = true;
     for (const auto& pair : files) {
         const auto it = names->all.find(pair);
-        if (it == names->all.end()) {
+        names->by_file.push_back(it == names->all.end() ? nullptr : &it->second);
+        if (it == names->all.end() && all_found) {
+            all_found = false;
             char sums[48];
-            std::snprintf(sums, sizeof sums, "%xh %xh", pair.first, pair.second);
-            *error = std::string("no listing (.ots) with the checksum pair ") + sums +
-                     " in the directories searched:";
+            std::snprintf(sums, sizeof sums, "0x%x, 0x%x", pair.first, pair.second);
+            *error = std::string("no listing (.ots) of the script registered with the checksum "
+                                 "pair ") + sums + " in the directories searched:";
             for (const std::string& d : dirs)
                 *error += " `" + d + "'";
             *error += " (say where with --vex-listings DIR or VEX_LISTINGS)";
-            return false;
         }
-        names->by_file.push_back(&it->second);
     }
-    return true;
+    return all_found;
 }
 
 const listing::Record* find_record(const Names& n, int file, unsigned long id) {
-    if (file < 0 || static_cast<std::size_t>(file) >= n.by_file.size())
+    if (file < 0 || static_cast<std::size_t>(file) >= n.by_file.size() ||
+        !n.by_file[static_cast<std::size_t>(file)])
         return nullptr;
     return n.by_file[static_cast<std::size_t>(file)]->find(id);
 }

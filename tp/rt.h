@@ -39,7 +39,7 @@ struct Names {
     std::map<std::pair<unsigned, unsigned>, listing::Listing> all;
 };
 // Reads the listings of the registered scripts; false with a message naming the first
-// checksum pair not found and the directories searched.
+// checksum pair not found and the directories searched (its by_file entry is null).
 bool load_names(const Options& o, const std::vector<std::pair<unsigned, unsigned>>& files,
                 Names* names, std::string* error);
 const listing::Record* find_record(const Names& n, int file, unsigned long id);
@@ -72,6 +72,7 @@ void name_plan(Plan& p, const Names& n);
 // Marks the cases from the patterns and the shard; false with a message for a pattern
 // that is malformed or matches nothing.
 bool select_cases(Plan& p, const Options& o, std::string* error);
+bool check_patterns(const std::string& text, std::string* error);  // their shape only
 // The real run entering a component: its node, or -1 when the plan does not hold it.
 int walk_enter(Plan& p, int kind, unsigned long id, int file);
 void walk_exit(Plan& p);

@@ -227,15 +227,11 @@ const std::vector<std::pair<unsigned, unsigned>>& registered_files() { return ru
 
 }  // namespace vexrt
 
-void _vex_init(const _vex_Car* dynamic_file, _vex_Ulong id_offset, _vex_Ulong message_offset,
-               _vex_Ulong text_offset) {
+namespace {
+
+void open_trace(const char* name, _vex_Ulong id_offset, _vex_Ulong message_offset,
+                _vex_Ulong text_offset) {
     std::lock_guard<std::mutex> guard(lock);
-    const char* name = vexrt::dynamic_file(dynamic_file ? dynamic_file : "");
-    if (!name) {  // a run that only lists its cases writes no records
-        run.ended = true;
-        run.early.clear();
-        return;
-    }
     run.fd = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (run.fd < 0) {
         std::fprintf(stderr, "vextp: cannot create the dynamic file `%s': %s\n", name,
@@ -252,6 +248,19 @@ void _vex_init(const _vex_Car* dynamic_file, _vex_Ulong id_offset, _vex_Ulong me
     for (int s : FATAL_SIGNALS)
         std::signal(s, on_fatal_signal);
     std::atexit(on_exit_without_term);
+}
+
+}  // namespace
+
+void _vex_init(const _vex_Car* dynamic_file, _vex_Ulong id_offset, _vex_Ulong message_offset,
+               _vex_Ulong text_offset) {
+    const char* name = vexrt::dynamic_file(dynamic_file ? dynamic_file : "");
+    if (!name) {  // a run that only lists its cases writes no records
+        run.ended = true;
+        run.early.clear();
+        return;
+    }
+    open_trace(name, id_offset, message_offset, text_offset);
     vexrt::after_open();
 }
 

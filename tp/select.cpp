@@ -86,6 +86,11 @@ bool selected(std::vector<Pattern>& patterns, const Plan& plan, int node) {
 
 }  // namespace
 
+bool check_patterns(const std::string& text, std::string* error) {
+    std::vector<Pattern> patterns;
+    return split_patterns(text, &patterns, error);
+}
+
 bool select_cases(Plan& plan, const Options& o, std::string* error) {
     std::vector<Pattern> patterns;
     if (o.has_run && !split_patterns(o.run, &patterns, error))
