@@ -6,6 +6,7 @@
 #                [SOURCES <code under test...>] [INSTRUMENT <sources and headers...>]
 #                [OPTIONS <vexprepro options...>] [DISCOVER_CASES] [ISOLATE]
 #                [TIMEOUT <seconds>] [PROPERTIES <test property> <value>...])
+#   (PROPERTIES comes last: what follows it is passed to set_tests_properties.)
 #
 # The scripts are compiled by vexprepro in <binary dir>/vex_<name>/ (driver, instrumentation
 # file, listings); with CONTRACTS or INSTRUMENT, vexinstr weaves the instrumentation into
@@ -14,7 +15,7 @@
 # originals; list in INSTRUMENT every source that includes an instrumented header). The
 # test runs the driver, then vexreport, and fails when a check or a contract failed.
 # ISOLATE and TIMEOUT pass --vex-isolate and --vex-timeout to the driver; PROPERTIES go to
-# set_tests_properties (a value that is a list needs its semicolons escaped). With
+# set_tests_properties (a list value is quoted with escaped semicolons: "a\;b"). With
 # DISCOVER_CASES there is one test per TEST CASE instead, `<name>.<dotted path>`, listed
 # after every build of the driver by `driver --vex-list`, as gtest_discover_tests does:
 # a case added to a script needs a build, not a configure.
@@ -97,8 +98,24 @@ function(_vex_included_scripts script out)
 endfunction()
 
 function(vex_add_test)
-  cmake_parse_arguments(PARSE_ARGV 0 VEX "DISCOVER_CASES;ISOLATE" "NAME;TIMEOUT"
-                        "SCRIPTS;CONTRACTS;SOURCES;INSTRUMENT;OPTIONS;PROPERTIES")
+  # Everything after PROPERTIES is test properties, TIMEOUT among them.
+  set(head "")
+  set(VEX_PROPERTIES "")
+  set(in_properties FALSE)
+  if(ARGC GREATER 0)
+    math(EXPR last "${ARGC} - 1")
+    foreach(i RANGE 0 ${last})
+      if(in_properties)
+        list(APPEND VEX_PROPERTIES "${ARGV${i}}")
+      elseif("${ARGV${i}}" STREQUAL "PROPERTIES")
+        set(in_properties TRUE)
+      else()
+        list(APPEND head "${ARGV${i}}")
+      endif()
+    endforeach()
+  endif()
+  cmake_parse_arguments(VEX "DISCOVER_CASES;ISOLATE" "NAME;TIMEOUT"
+                        "SCRIPTS;CONTRACTS;SOURCES;INSTRUMENT;OPTIONS" ${head})
   if(NOT VEX_NAME OR NOT VEX_SCRIPTS)
     message(FATAL_ERROR "vex_add_test: NAME and SCRIPTS are required")
   endif()

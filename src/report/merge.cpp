@@ -1,5 +1,4 @@
-// report/merge.cpp: the cases of several dynamic files, by key, in the order
-// first met.
+// report/merge.cpp: the cases of several dynamic files, by key, in the order first met.
 #include "report/merge.h"
 
 std::size_t merged_case(Merge& m, const std::string& path, const std::string& location,

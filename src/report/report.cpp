@@ -357,7 +357,7 @@ private:
 
     unsigned long executing_id() const {
         for (auto it = stack_.rbegin(); it != stack_.rend(); ++it)
-            if (it->kind == TEST_CASE || it->kind == PROC)
+            if (it->kind == TEST_CASE || it->kind == PROC || it->kind == STUB)
                 return it->id;
         return stack_.empty() ? 0 : stack_.back().id;
     }

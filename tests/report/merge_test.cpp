@@ -1,11 +1,11 @@
-// tests/report/merge_test.cpp: vexreport on hand-written dynamic files of
-// version 2 (tests/report/runs/<Case>/*.tdf, given in name order) over the
-// listings vexprepro makes of runs/account.otd: shards merged, cases not run
-// and why, isolated crashes and timeouts, runs killed from outside, a file that
-// cannot be used among good ones. "@SUMS@" in a trace stands for the script's
-// checksum pair. Each case holds `status` and expected.report (standard
-// output), optionally expected.junit and expected.err (standard error, empty
-// otherwise); the JUnit file must be valid against junit.xsd.
+// tests/report/merge_test.cpp: vexreport on hand-written dynamic files of version 2
+// (tests/report/runs/<Case>/*.tdf, given in name order) over the listings vexprepro makes
+// of runs/account.otd: shards merged, cases not run and why, isolated crashes and
+// timeouts, runs killed from outside, a file that cannot be used among good ones. "@SUMS@"
+// in a trace stands for the script's checksum pair. Each case holds `status` and
+// expected.report (standard output), optionally `options` (vexreport's), expected.junit
+// and expected.err (standard error, empty otherwise); the JUnit file must be valid
+// against junit.xsd.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -36,11 +36,11 @@ void expect_file(const fs::path& expected, const std::string& got) {
     EXPECT_EQ(got, fs::exists(expected) ? slurp(expected) : "") << expected;
 }
 
-class Runs : public testing::TestWithParam<std::string> {};
+class Merged : public testing::TestWithParam<std::string> {};
 
 }  // namespace
 
-TEST_P(Runs, ReportOneRunOverAllFiles) {
+TEST_P(Merged, OneReportCountsEachCaseOnceOverAllFiles) {
     const fs::path source = RUNS / GetParam();
     TempDir dir;
     fs::copy_file(RUNS / "account.otd", fs::path(dir.path) / "account.otd");
@@ -92,7 +92,7 @@ static std::vector<std::string> run_cases() {
     return names;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, Runs, testing::ValuesIn(run_cases()),
+INSTANTIATE_TEST_SUITE_P(Cases, Merged, testing::ValuesIn(run_cases()),
                          [](const testing::TestParamInfo<std::string>& info) {
                              return info.param;
                          });
