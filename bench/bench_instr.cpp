@@ -1,7 +1,7 @@
 // bench/bench_instr.cpp: vexinstr beside the compiler. A 20 000-line source defines a
 // class with 200 methods, each wrapped by the contract script with a REQUIRE and an
-// ENSURE, under an invariant; printed: vexinstr's time on it (libclang's parse is most
-// of it), g++'s -fsyntax-only, -O0 and -O2 times on the same file, and -O2 on the woven
+// ENSURE, under an invariant; printed: vexinstr's time on it (libclang's parse, and the
+// second parse of the woven copy, are most of it), g++'s -fsyntax-only, -O0 and -O2 times on the same file, and -O2 on the woven
 // copy. Build with
 // -DCMAKE_BUILD_TYPE=Release. Argument: the number of lines (20000 by default).
 #include <algorithm>
@@ -85,8 +85,10 @@ int main(int argc, char** argv) {
     if (status != 0)
         return std::fprintf(stderr, "the woven copy does not compile\n"), 1;
     std::printf("%d lines, %d wrapped methods: vexinstr %.3f s; g++ -fsyntax-only %.3f s, "
-                "-O0 %.3f s, -O2 %.3f s (woven copy %.3f s); vexinstr / g++ -O0 = %.2f\n",
-                lines, METHODS, instr, syntax, o0, o2, woven_o2, instr / o0);
+                "-O0 %.3f s, -O2 %.3f s (woven copy %.3f s); vexinstr / g++ -fsyntax-only = %.2f "
+                "(the woven copy parsed again included; the goal is at most 1.5), "
+                "vexinstr / g++ -O0 = %.2f\n",
+                lines, METHODS, instr, syntax, o0, o2, woven_o2, instr / syntax, instr / o0);
     fs::remove_all(dir);
     return 0;
 }

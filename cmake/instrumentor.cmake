@@ -21,8 +21,10 @@ install(TARGETS vexinstr RUNTIME DESTINATION bin)
 
 if(TARGET tests_instr)
   target_link_libraries(tests_instr PRIVATE vexinstr_core)
-  target_compile_definitions(tests_instr PRIVATE VEX_INSTR_BINARY="$<TARGET_FILE:vexinstr>")
-  add_dependencies(tests_instr vexinstr)
+  # The cases are woven, built with the staged Target Package, run and reported.
+  target_compile_definitions(tests_instr PRIVATE VEX_INSTR_BINARY="$<TARGET_FILE:vexinstr>"
+    VEX_REPORT_BINARY="$<TARGET_FILE:vexreport>" VEX_STAGE_DIR="${CMAKE_BINARY_DIR}/stage")
+  add_dependencies(tests_instr vexinstr vexreport vextp)
 endif()
 
 # What vexinstr and vexreport read, under libFuzzer.

@@ -7,6 +7,7 @@
 // them all, "vexinstr: <message>", writes nothing and exits with status 1. A wrong
 // command line is status 2 with the usage.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <new>
@@ -129,8 +130,65 @@ bool read_inputs(const Arguments& a, Instrumentation* in, std::vector<std::strin
     return true;
 }
 
-// Everything is woven and placed before anything is written; the dependency file goes
-// first, as it is the one in a directory of the user's choosing.
+// `dir` under the base: its woven mirror; otherwise "".
+std::string mirror(const std::string& dir, const Arguments& a) {
+    std::error_code ec;
+    namespace fs = std::filesystem;
+    const auto real = [&](const std::string& p) { return fs::weakly_canonical(fs::absolute(p), ec); };
+    const auto rel = real(dir).lexically_relative(real(a.base));
+    if (rel.empty() || *rel.begin() == "..")
+        return {};
+    return (real(a.output) / rel).lexically_normal().string();
+}
+
+// The arguments of the woven units: each include directory under the base preceded by
+// its woven copy, as a build puts them, and the Target Package last, for lib/vxk.h (the
+// prefix of TARVELODIR, and the one vexinstr is installed in).
+std::vector<std::string> woven_arguments(const Arguments& a) {
+    std::vector<std::string> out;
+    const std::vector<std::string>& in = a.weave.compile_args;
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        for (const char* option : {"-I", "-isystem", "-iquote"}) {
+            const std::string o = option;
+            const bool apart = in[i] == o && i + 1 < in.size();
+            if (!apart && (in[i].rfind(o, 0) != 0 || in[i].size() == o.size() ||
+                           (o == "-I" && in[i].rfind("-isystem", 0) == 0) ||
+                           (o == "-I" && in[i].rfind("-iquote", 0) == 0)))
+                continue;
+            const std::string m = mirror(apart ? in[i + 1] : in[i].substr(o.size()), a);
+            if (!m.empty())
+                out.insert(out.end(), {"-I", m});
+        }
+        out.push_back(in[i]);
+    }
+    if (const char* tp = std::getenv("TARVELODIR"))
+        out.insert(out.end(), {"-I", tp});
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec)
+        out.insert(out.end(), {"-I", exe.parent_path().parent_path().string()});
+    return out;
+}
+
+// The woven files at their places, and the woven units, parsed as the build will.
+bool woven_parse(const Arguments& a, const std::vector<OutputFile>& outputs,
+                 std::vector<std::string>& errors) {
+    std::vector<WovenFile> copies;
+    for (const OutputFile& o : outputs)
+        if (o.make_directories)
+            copies.push_back(WovenFile{o.path, o.text, true});
+    std::vector<std::string> units;
+    for (const std::string& source : a.weave.sources) {
+        const std::filesystem::path p(source);
+        const std::string m = mirror(p.parent_path().empty() ? "." : p.parent_path().string(), a);
+        if (!m.empty())
+            units.push_back((std::filesystem::path(m) / p.filename()).string());
+    }
+    return woven_copies_parse(copies, units, woven_arguments(a), errors);
+}
+
+// Everything is woven, placed and parsed again before anything is written; the
+// dependency file goes first, as it is the one in a directory of the user's choosing.
 bool instrument(const Arguments& a, std::vector<std::string>& errors) {
     Instrumentation in;
     if (!read_inputs(a, &in, errors))
@@ -141,8 +199,10 @@ bool instrument(const Arguments& a, std::vector<std::string>& errors) {
     std::vector<OutputFile> outputs;
     if (!a.depfile.empty())
         outputs.push_back(depfile(a, files));
-    return place_copies(files, a.base, a.output, outputs, errors) &&
-           write_all_or_nothing(outputs, errors);
+    std::vector<std::string> read = a.weave.sources;
+    read.push_back(a.instrumentation);
+    return place_copies(files, read, a.base, a.output, outputs, errors) &&
+           woven_parse(a, outputs, errors) && write_all_or_nothing(outputs, errors);
 }
 
 int report(const std::vector<std::string>& errors) {

@@ -1,13 +1,52 @@
-// instr/output.cpp: the copies' places, and all-or-nothing writing.
+// instr/output.cpp: the copies' places, the checks of every target, and all-or-nothing
+// writing with the replaced files put back on failure.
 #include "instr/output.h"
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// The real path: symbolic links, `..' and `./' resolved as far as the path exists.
+std::string real_path(const fs::path& p) {
+    std::error_code ec;
+    const fs::path real = fs::weakly_canonical(fs::absolute(p, ec), ec);
+    return ec ? fs::absolute(p).lexically_normal().string() : real.string();
+}
+
+// The files a previous run wrote into `output`, by real path.
+std::set<std::string> written_before(const fs::path& output) {
+    std::set<std::string> names;
+    std::ifstream f(output / MANIFEST);
+    for (std::string line; std::getline(f, line);)
+        if (!line.empty())
+            names.insert(real_path(output / line));
+    return names;
+}
+
+// Appends the error for a target that must not be written; false when there is one.
+bool check_target(const std::string& target, const std::set<std::string>& read,
+                  const std::set<std::string>& ours, std::vector<std::string>& errors) {
+    const std::string real = real_path(target);
+    if (read.count(real)) {
+        errors.push_back("`" + real + "' would be overwritten, a file read: choose an "
+                         "output directory that holds no source");
+        return false;
+    }
+    std::error_code ec;
+    if ((fs::exists(fs::symlink_status(target, ec)) || fs::exists(real)) && !ours.count(real)) {
+        errors.push_back("`" + target + "' exists and was not written by vexinstr: remove it "
+                         "or choose another output directory");
+        return false;
+    }
+    return true;
+}
 
 // Writes `text` to a new temporary file beside `target`; its name, or "" on failure.
 std::string write_temporary(const fs::path& target, const std::string& text) {
@@ -31,15 +70,58 @@ std::string write_temporary(const fs::path& target, const std::string& text) {
     return pattern;
 }
 
+// A file being put in place: its new text, and the old one kept aside ("" if none).
+struct Swap {
+    std::string temporary, kept;
+    bool renamed = false;
+};
+
+// Keeps an existing `path` under a second name (a hard link), then renames the temporary
+// file onto it, so the name never goes missing; false on failure.
+bool put_in_place(const std::string& path, Swap& s) {
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(path, ec))) {
+        s.kept = s.temporary + ".old";
+        if (link(path.c_str(), s.kept.c_str()) != 0) {
+            s.kept.clear();
+            return false;
+        }
+    }
+    s.renamed = std::rename(s.temporary.c_str(), path.c_str()) == 0;
+    return s.renamed;
+}
+
+// After a failure: every replaced file back as it was, the temporary files removed.
+void put_back(const std::vector<OutputFile>& files, std::vector<Swap>& swaps) {
+    for (std::size_t i = 0; i < swaps.size(); ++i) {
+        Swap& s = swaps[i];
+        if (s.renamed && s.kept.empty())
+            unlink(files[i].path.c_str());
+        if (!s.kept.empty() && s.renamed)
+            std::rename(s.kept.c_str(), files[i].path.c_str());
+        else if (!s.kept.empty())
+            unlink(s.kept.c_str());
+        if (!s.renamed && !s.temporary.empty())
+            unlink(s.temporary.c_str());
+    }
+}
+
 }  // namespace
 
-bool place_copies(const std::vector<WovenFile>& files, const std::string& base_dir,
-                  const std::string& output_dir, std::vector<OutputFile>& out,
-                  std::vector<std::string>& errors) {
+bool place_copies(const std::vector<WovenFile>& files, const std::vector<std::string>& read,
+                  const std::string& base_dir, const std::string& output_dir,
+                  std::vector<OutputFile>& out, std::vector<std::string>& errors) {
     const std::size_t before = errors.size();
-    std::error_code ec;
-    const fs::path base = fs::weakly_canonical(base_dir, ec);
-    const fs::path output = fs::weakly_canonical(output_dir, ec);
+    const fs::path base = real_path(base_dir), output = real_path(output_dir);
+    std::set<std::string> inputs;
+    for (const std::string& r : read)
+        inputs.insert(real_path(r));
+    for (const WovenFile& f : files)
+        inputs.insert(real_path(f.path));
+    for (const OutputFile& o : out)  // the dependency file: any name but an input's
+        check_target(o.path, inputs, {real_path(o.path)}, errors);
+    const std::set<std::string> ours = written_before(output);
+    std::string manifest;
     for (const WovenFile& f : files) {
         const fs::path relative = fs::path(f.path).lexically_relative(base);
         if (relative.empty() || *relative.begin() == "..") {
@@ -51,36 +133,39 @@ bool place_copies(const std::vector<WovenFile>& files, const std::string& base_d
             continue;
         }
         const fs::path target = output / relative;
-        if (fs::weakly_canonical(target, ec) == fs::path(f.path))
-            errors.push_back("`" + f.path + "' would be overwritten: the output directory must "
-                             "not be the base directory");
-        else
+        if (check_target(target.string(), inputs, ours, errors))
             out.push_back(OutputFile{target.string(), f.text, true});
+        manifest += relative.string() + "\n";
     }
+    const fs::path list = output / MANIFEST;
+    if (check_target(list.string(), inputs, {real_path(list)}, errors))
+        out.push_back(OutputFile{list.string(), manifest, true});
     return errors.size() == before;
 }
 
 bool write_all_or_nothing(const std::vector<OutputFile>& files, std::vector<std::string>& errors) {
-    std::vector<std::string> temporary;  // one per file written so far
+    std::vector<Swap> swaps;  // one per file written so far
     bool written = true;
     for (const OutputFile& f : files) {
         std::error_code ec;
         if (f.make_directories)
             fs::create_directories(fs::path(f.path).parent_path(), ec);
-        temporary.push_back(write_temporary(f.path, f.text));
-        if (temporary.back().empty()) {
+        swaps.push_back(Swap{write_temporary(f.path, f.text), {}, false});
+        if (swaps.back().temporary.empty()) {
             errors.push_back("cannot write `" + f.path + "'");
             written = false;
             break;
         }
     }
-    for (std::size_t i = 0; i < temporary.size(); ++i) {
-        if (written && std::rename(temporary[i].c_str(), files[i].path.c_str()) != 0) {
+    for (std::size_t i = 0; written && i < swaps.size(); ++i)
+        if (!put_in_place(files[i].path, swaps[i])) {
             errors.push_back("cannot write `" + files[i].path + "'");
             written = false;
         }
-        if (!written && !temporary[i].empty())
-            unlink(temporary[i].c_str());
-    }
+    if (!written)
+        put_back(files, swaps);
+    for (const Swap& s : swaps)
+        if (written && !s.kept.empty())
+            unlink(s.kept.c_str());
     return written;
 }

@@ -1,7 +1,10 @@
-// instr/output.h: writes vexinstr's files all or nothing: every file goes to a temporary
-// file beside its final name first, and only when all were written are they renamed; on
-// any failure the temporary files are removed and the messages appended to `errors`, as
-// everywhere in vexinstr.
+// instr/output.h: writes vexinstr's files all or nothing. Every target is checked before
+// any is written: none may be a file that was read (compared by real path: symbolic
+// links, `..' and `./' resolved), and an existing one must have been written by vexinstr
+// before (the output directory's list of written files, MANIFEST, names it). Each file
+// then goes to a temporary file beside its final name; only when all were written are
+// they renamed, a replaced file kept aside until the last rename succeeded, so a failed
+// rename puts back every file already replaced. Failures append to `errors`.
 #pragma once
 #include <string>
 #include <vector>
@@ -14,12 +17,18 @@ struct OutputFile {
     bool make_directories = false;  // create the directories it goes in (the copies' tree)
 };
 
-// Where the copies go: <output_dir>/<path relative to base_dir>, appended to `out`. A
-// plain copy outside base_dir is left out; an instrumented one there is an error, as is a
-// copy that would overwrite its original. False after appending the errors.
-bool place_copies(const std::vector<WovenFile>& files, const std::string& base_dir,
-                  const std::string& output_dir, std::vector<OutputFile>& out,
-                  std::vector<std::string>& errors);
+// The list of the copies' paths (relative to the output directory), one a line, written
+// with them: a later run may replace those files and no other.
+constexpr const char* MANIFEST = ".vexinstr-written";
 
-// Writes every file in order, or none; false after appending the errors.
+// Where the copies go: <output_dir>/<path relative to base_dir>, appended to `out` with
+// the manifest. A plain copy outside base_dir is left out; an instrumented one there is
+// an error, as is a target that is one of `read` (or a file of `files`) or an existing
+// file the manifest does not name. False after appending the errors.
+bool place_copies(const std::vector<WovenFile>& files, const std::vector<std::string>& read,
+                  const std::string& base_dir, const std::string& output_dir,
+                  std::vector<OutputFile>& out, std::vector<std::string>& errors);
+
+// Writes every file in order, or none (the files replaced put back); false after
+// appending the errors.
 bool write_all_or_nothing(const std::vector<OutputFile>& files, std::vector<std::string>& errors);

@@ -153,6 +153,8 @@ Signature parse_signature(std::string_view text) {
     for (; open < t.size() && t[open] != "("; ++open)
         if (t[open] == "<")
             open = closing(t, open);
+    if (open > 0 && open + 2 < t.size() && t[open - 1] == "operator" && t[open + 1] == ")")
+        open += 2;  // operator(): its name is "()", the parameters follow
     if (open == 0 || open >= t.size())
         return s;
     s.qualified = function_name(t, open);
@@ -160,9 +162,12 @@ Signature parse_signature(std::string_view text) {
     if (s.qualified.empty() || close >= t.size())
         return s;
     s.params = parameters(t, open, close);
-    for (std::size_t i = close + 1; i < t.size(); ++i)
+    for (std::size_t i = close + 1; i < t.size(); ++i) {
         if (t[i] == "const")
             s.is_const = true;
+        if (t[i] == "&")
+            s.ref += "&";
+    }
     s.valid = true;
     return s;
 }
@@ -203,4 +208,101 @@ bool names_match(const Tokens& suffix, const Tokens& full) {
     if (suffix.empty() || suffix.size() > full.size())
         return false;
     return std::equal(suffix.rbegin(), suffix.rend(), full.rbegin());
+}
+
+namespace {
+
+// The builtin types as libclang's canonical spelling writes them.
+struct BuiltinForm {
+    const char* written;
+    const char* canonical;
+};
+constexpr BuiltinForm BUILTIN_FORMS[] = {
+    {"unsigned", "unsigned int"},         {"signed", "int"},
+    {"signed int", "int"},                {"long int", "long"},
+    {"signed long", "long"},              {"unsigned long int", "unsigned long"},
+    {"short int", "short"},               {"unsigned short int", "unsigned short"},
+    {"long long int", "long long"},       {"unsigned long long int", "unsigned long long"},
+    {"signed short", "short"},            {"long unsigned int", "unsigned long"},
+    {"unsigned int", "unsigned int"},     {"unsigned long", "unsigned long"},
+    {"unsigned short", "unsigned short"}, {"unsigned long long", "unsigned long long"},
+    {"unsigned char", "unsigned char"},   {"signed char", "signed char"},
+    {"long long", "long long"},           {"long unsigned", "unsigned long"},
+    {"signed long int", "long"},          {"long double", "long double"},
+};
+
+// The longest builtin form starting at `i`, appended to `out`; the tokens it took.
+std::size_t take_builtin(const Tokens& t, std::size_t i, Tokens& out) {
+    std::size_t best = 0;
+    const char* canonical = nullptr;
+    for (const BuiltinForm& f : BUILTIN_FORMS) {
+        const Tokens words = tokenize(f.written);
+        if (words.size() > best && i + words.size() <= t.size() &&
+            std::equal(words.begin(), words.end(), t.begin() + static_cast<std::ptrdiff_t>(i))) {
+            best = words.size();
+            canonical = f.canonical;
+        }
+    }
+    if (best == 0)
+        return 0;
+    for (const std::string& w : tokenize(canonical))
+        out.push_back(w);
+    return best;
+}
+
+// `written` with the builtin types in canonical form, a `const' after the leading type
+// moved in front, and a leading "::" dropped.
+Tokens canonical_form(const Tokens& written) {
+    Tokens out;
+    for (std::size_t i = written[0] == "::" ? 1 : 0; i < written.size();) {
+        const std::size_t taken = take_builtin(written, i, out);
+        if (taken == 0)
+            out.push_back(written[i]);
+        i += taken ? taken : 1;
+    }
+    std::size_t name_end = 0;  // after the leading type's name: "a :: b", "unsigned int"
+    while (name_end < out.size() && (is_identifier(out[name_end]) || out[name_end] == "::") &&
+           out[name_end] != "const")
+        ++name_end;
+    if (name_end > 0 && name_end < out.size() && out[name_end] == "const") {
+        out.erase(out.begin() + static_cast<std::ptrdiff_t>(name_end));
+        out.insert(out.begin(), "const");
+    }
+    return out;
+}
+
+// Equal, or equal but for the qualification of the one type name they hold.
+bool same_up_to_qualifiers(const Tokens& a, const Tokens& b) {
+    if (a == b)
+        return true;
+    const Tokens& longer = a.size() > b.size() ? a : b;
+    const Tokens& shorter = a.size() > b.size() ? b : a;
+    for (std::size_t i = 0; i + 1 < longer.size(); ++i)
+        if (longer[i + 1] == "::" && (i == 0 || longer[i - 1] != "::") && is_identifier(longer[i])) {
+            Tokens dropped = longer;
+            std::size_t end = i;
+            while (end + 1 < dropped.size() && dropped[end + 1] == "::")
+                end += 2;  // every "X ::" of this name
+            dropped.erase(dropped.begin() + static_cast<std::ptrdiff_t>(i),
+                          dropped.begin() + static_cast<std::ptrdiff_t>(end));
+            if (dropped == shorter)
+                return true;
+        }
+    return false;
+}
+
+}  // namespace
+
+bool same_canonical_type(const Tokens& written, const Tokens& canonical) {
+    if (written.empty() || canonical.empty())
+        return false;
+    const Tokens target = canonical_form(canonical);
+    if (same_up_to_qualifiers(canonical_form(written), target))
+        return true;
+    // The last word may be the parameter's name.
+    if (written.size() < 2 || !is_identifier(written.back()) || type_word(written.back()) ||
+        written[written.size() - 2] == "::")
+        return false;
+    return same_up_to_qualifiers(canonical_form(Tokens(written.begin(), written.end() - 1)),
+                                 target);
 }

@@ -16,6 +16,7 @@ struct Signature {
     Tokens qualified;             // {"bank", "Account", "deposit"}
     std::vector<Tokens> params;   // as written, default values removed
     bool is_const = false;        // "const" after the parameter list
+    std::string ref;              // "&", "&&" or "": the ref-qualifier after it
 };
 
 Signature parse_signature(std::string_view text);
@@ -30,6 +31,12 @@ std::string qualified_text(const Signature& s);
 // Whether `written` (a parameter of a signature, its name optional) declares the type
 // `type` (the tokens of a definition's parameter without its name).
 bool same_parameter(const Tokens& written, const Tokens& type);
+
+// Whether `written` names the type whose canonical spelling (libclang's, typedefs spelled
+// out: "const unsigned long &") is `canonical`: the builtin types in their short form
+// ("unsigned" is "unsigned int"), a leading type's `const' in front, and a qualified
+// name matching at a "::" boundary ("size_t" and "std::size_t").
+bool same_canonical_type(const Tokens& written, const Tokens& canonical);
 
 // Whether `suffix` ends `full` at a "::" boundary ("Account::f" ends "bank::Account::f").
 bool names_match(const Tokens& suffix, const Tokens& full);

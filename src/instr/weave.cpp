@@ -31,6 +31,7 @@ std::string take(CXString s) {
 struct Place {
     std::string file;  // absolute, cleaned
     unsigned offset = 0;
+    unsigned line = 0;  // in the file itself, from 1
     std::string presumed_file;
     unsigned presumed_line = 0;
 };
@@ -57,6 +58,7 @@ bool place_of(CXSourceLocation loc, CleanNames& cleaned, Place* out) {
         return false;
     out->file = clean(cleaned, take(clang_getFileName(file)));
     out->offset = offset;
+    out->line = line;
     CXString presumed;
     clang_getPresumedLocation(loc, &presumed, &out->presumed_line, &column);
     out->presumed_file = take(presumed);
@@ -70,7 +72,9 @@ std::string key_of(const Place& p) { return p.file + ":" + std::to_string(p.offs
 enum class Kind { method, constructor, destructor, function };
 
 struct ClassDef {
+    std::string usr;  // the same for every declaration of the class
     Tokens qualified;
+    Tokens short_qualified;  // without inline namespaces
     bool is_template = false;
     Place close;  // the closing brace of its body
 };
@@ -79,9 +83,14 @@ struct FunctionDef {
     Tokens qualified;
     std::vector<Tokens> param_types;      // as written, without names and defaults
     std::vector<Tokens> param_spellings;  // as the compiler spells the types
+    std::vector<Tokens> param_canonical;  // typedefs spelled out, as libclang's canonical type
+    Tokens short_qualified;               // without inline namespaces ("lib::Meter")
     std::string display;                  // "deposit(int)", for reports
     Kind kind = Kind::function;
     bool is_const = false, is_static = false, is_public = false, in_template = false;
+    bool is_defaulted = false;  // "= default": no body of the user's to weave into
+    bool is_constexpr = false;  // constexpr or consteval: a guard would break constant use
+    std::string ref;            // "&", "&&" or "": the ref-qualifier
     std::string parent;  // key of the class definition it belongs to, or ""
     Place open;          // the opening brace of its body
 };
@@ -94,6 +103,11 @@ struct Collected {
     std::map<std::string, ClassDef> classes;     // by key of the closing brace
     std::map<std::string, FunctionDef> functions;  // by key of the opening brace
     std::set<std::string> files;                 // every user file met
+    // Every declaration of a class in the user's files: the place just after its class-key,
+    // by the class's USR.
+    std::unordered_map<std::string, std::map<std::string, Place>> class_keys;  // by place key
+    // A file included inside a class, namespace or linkage block -> the file including it.
+    std::unordered_map<std::string, std::string> hosts;
     CleanNames cleaned;
     // Filled once everything is collected, in the order of the maps above, so that a
     // section finds its candidates without a scan of every definition.
@@ -133,8 +147,19 @@ bool is_function_kind(CXCursorKind k) {
            k == CXCursor_ConversionFunction;
 }
 
-Tokens qualified_name(CXCursor c, bool* in_template) {
-    Tokens reversed{take(clang_getCursorSpelling(c))};
+// An operator's name without spaces ("operator bool", "operator()"), as signature.h
+// joins the tokens of a written one.
+std::string function_spelling(CXCursor c) {
+    std::string name = take(clang_getCursorSpelling(c));
+    if (name.rfind("operator", 0) == 0)
+        name.erase(std::remove(name.begin(), name.end(), ' '), name.end());
+    return name;
+}
+
+// The qualified name, and in *short_name the same without inline namespaces, by which a
+// script may name it too.
+Tokens qualified_name(CXCursor c, bool* in_template, Tokens* short_name) {
+    Tokens reversed{function_spelling(c)}, short_reversed = reversed;
     for (CXCursor p = clang_getCursorSemanticParent(c); !clang_Cursor_isNull(p) &&
                                                        clang_getCursorKind(p) != CXCursor_TranslationUnit;
          p = clang_getCursorSemanticParent(p)) {
@@ -142,9 +167,13 @@ Tokens qualified_name(CXCursor c, bool* in_template) {
         if (k == CXCursor_ClassTemplate || k == CXCursor_ClassTemplatePartialSpecialization)
             *in_template = true;
         const std::string name = take(clang_getCursorSpelling(p));
-        if (!name.empty() && (k == CXCursor_Namespace || is_class_kind(k)))
-            reversed.push_back(name);
+        if (name.empty() || (k != CXCursor_Namespace && !is_class_kind(k)))
+            continue;
+        reversed.push_back(name);
+        if (!(k == CXCursor_Namespace && clang_Cursor_isInlineNamespace(p)))
+            short_reversed.push_back(name);
     }
+    *short_name = Tokens(short_reversed.rbegin(), short_reversed.rend());
     return Tokens(reversed.rbegin(), reversed.rend());
 }
 
@@ -170,17 +199,58 @@ Tokens parameter_tokens(CXTranslationUnit tu, CXCursor parm) {
     return out;
 }
 
-CXCursor body_of(CXCursor function) {
-    CXCursor body = clang_getNullCursor();
-    clang_visitChildren(
-        function,
-        [](CXCursor c, CXCursor, CXClientData data) {
-            if (clang_getCursorKind(c) == CXCursor_CompoundStmt)
-                *static_cast<CXCursor*>(data) = c;
-            return CXChildVisit_Continue;
-        },
-        &body);
-    return body;
+// The index of the token opening the bracket group that closes at `close`, or `count`.
+unsigned group_start(CXTranslationUnit tu, CXToken* t, unsigned close, unsigned count) {
+    const std::string closer = take(clang_getTokenSpelling(tu, t[close]));
+    const std::string opener = closer == "}" ? "{" : "(";
+    int depth = 0;
+    for (unsigned i = close + 1; i-- > 0;) {
+        const std::string x = take(clang_getTokenSpelling(tu, t[i]));
+        depth += x == closer ? 1 : x == opener ? -1 : 0;
+        if (depth == 0)
+            return i;
+    }
+    return count;
+}
+
+// A body's opening brace, found in the tokens of its definition: the last {...} group, or
+// for a function-try-block the try block, before the `catch (...) {...}` groups.
+bool body_open(CXTranslationUnit tu, CXCursor c, CXSourceLocation* open) {
+    CXToken* t = nullptr;
+    unsigned count = 0;
+    clang_tokenize(tu, clang_getCursorExtent(c), &t, &count);
+    unsigned brace = count;
+    for (unsigned close = count; close-- > 0;) {
+        if (take(clang_getTokenSpelling(tu, t[close])) != "}")
+            break;
+        brace = group_start(tu, t, close, count);
+        if (brace < 2 || take(clang_getTokenSpelling(tu, t[brace - 1])) != ")")
+            break;
+        const unsigned paren = group_start(tu, t, brace - 1, count);
+        if (paren == 0 || paren == count || take(clang_getTokenSpelling(tu, t[paren - 1])) != "catch")
+            break;
+        close = paren - 1;  // the handler's `catch`: the group before it comes next
+    }
+    const bool found = brace < count;
+    if (found)
+        *open = clang_getTokenLocation(tu, t[brace]);
+    clang_disposeTokens(tu, t, count);
+    return found;
+}
+
+// Whether `constexpr` or `consteval` stands in the declaration before its body.
+bool declared_constexpr(CXTranslationUnit tu, CXCursor c, CXSourceLocation body) {
+    const CXSourceRange head = clang_getRange(clang_getRangeStart(clang_getCursorExtent(c)), body);
+    CXToken* tokens = nullptr;
+    unsigned count = 0;
+    clang_tokenize(tu, head, &tokens, &count);
+    bool found = false;
+    for (unsigned i = 0; i < count && !found; ++i) {
+        const std::string t = take(clang_getTokenSpelling(tu, tokens[i]));
+        found = t == "constexpr" || t == "consteval";
+    }
+    clang_disposeTokens(tu, tokens, count);
+    return found;
 }
 
 struct Walk {
@@ -188,10 +258,27 @@ struct Walk {
     Collected* out;
 };
 
+// The place after a class declaration's `class' or `struct', kept by its USR.
+void collect_class_key(CXTranslationUnit tu, CXCursor c, Collected& out) {
+    CXToken* t = nullptr;
+    unsigned count = 0;
+    clang_tokenize(tu, clang_getRange(clang_getRangeStart(clang_getCursorExtent(c)),
+                                      clang_getCursorLocation(c)), &t, &count);
+    Place p;
+    if (count > 0) {
+        const std::string key = take(clang_getTokenSpelling(tu, t[0]));
+        if ((key == "class" || key == "struct") &&
+            place_of(clang_getRangeEnd(clang_getTokenExtent(tu, t[0])), out.cleaned, &p))
+            out.class_keys[take(clang_getCursorUSR(c))].emplace(key_of(p), p);
+    }
+    clang_disposeTokens(tu, t, count);
+}
+
 void collect_class(CXCursor c, Collected& out) {
     ClassDef d;
+    d.usr = take(clang_getCursorUSR(c));
     bool in_template = false;
-    d.qualified = qualified_name(c, &in_template);
+    d.qualified = qualified_name(c, &in_template, &d.short_qualified);
     const CXCursorKind k = clang_getCursorKind(c);
     d.is_template = in_template || k == CXCursor_ClassTemplate ||
                     k == CXCursor_ClassTemplatePartialSpecialization;
@@ -202,14 +289,52 @@ void collect_class(CXCursor c, Collected& out) {
     out.classes.emplace(key_of(d.close), std::move(d));
 }
 
+// The key of the class definition a member belongs to, or "".
+std::string parent_key(CXCursor c, CleanNames& cleaned) {
+    const CXCursor parent = clang_getCursorSemanticParent(c);
+    if (!is_class_kind(clang_getCursorKind(parent)))
+        return {};
+    Place p;
+    const CXCursor definition = clang_getCursorDefinition(parent);
+    if (clang_Cursor_isNull(definition) ||
+        !place_of(clang_getRangeEnd(clang_getCursorExtent(definition)), cleaned, &p) ||
+        p.offset == 0)
+        return {};
+    p.offset -= 1;
+    return key_of(p);
+}
+
+// The parameters' types three ways, and the display name "deposit(int) const &&".
+void collect_parameters(CXCursor c, const Walk& w, FunctionDef& f) {
+    std::string types;
+    const int count = clang_Cursor_getNumArguments(c);
+    for (int i = 0; i < std::max(count, 0); ++i) {
+        const CXCursor parm = clang_Cursor_getArgument(c, static_cast<unsigned>(i));
+        const CXType type = clang_getCursorType(parm);
+        const std::string spelling = take(clang_getTypeSpelling(type));
+        f.param_types.push_back(parameter_tokens(w.tu, parm));
+        f.param_spellings.push_back(tokenize(spelling));
+        f.param_canonical.push_back(
+            tokenize(take(clang_getTypeSpelling(clang_getCanonicalType(type)))));
+        types += (i ? ", " : "") + spelling;
+    }
+    const CXRefQualifierKind ref = clang_Type_getCXXRefQualifier(clang_getCursorType(c));
+    f.ref = ref == CXRefQualifier_LValue ? "&" : ref == CXRefQualifier_RValue ? "&&" : "";
+    f.display = f.qualified.back() + "(" + types + ")" + (f.is_const ? " const" : "") +
+                (f.ref.empty() ? "" : " " + f.ref);
+}
+
 void collect_function(CXCursor c, const Walk& w) {
-    const CXCursor body = body_of(c);
-    if (clang_Cursor_isNull(body))
-        return;
     FunctionDef f;
-    if (!place_of(clang_getRangeStart(clang_getCursorExtent(body)), w.out->cleaned, &f.open))
+    f.is_defaulted = clang_CXXMethod_isDefaulted(c) != 0;
+    // A defaulted one is keyed by its end; one whose braces a macro made, by its start,
+    // where no brace stands, so that weaving it is refused.
+    CXSourceLocation body = clang_getRangeEnd(clang_getCursorExtent(c));
+    if (!f.is_defaulted && !body_open(w.tu, c, &body))
+        body = clang_getRangeStart(clang_getCursorExtent(c));
+    if (!place_of(body, w.out->cleaned, &f.open))
         return;
-    f.qualified = qualified_name(c, &f.in_template);
+    f.qualified = qualified_name(c, &f.in_template, &f.short_qualified);
     const CXCursorKind k = clang_getCursorKind(c);
     f.in_template = f.in_template || k == CXCursor_FunctionTemplate;
     f.kind = k == CXCursor_Constructor  ? Kind::constructor
@@ -219,27 +344,9 @@ void collect_function(CXCursor c, const Walk& w) {
     f.is_const = clang_CXXMethod_isConst(c) != 0;
     f.is_static = clang_CXXMethod_isStatic(c) != 0;
     f.is_public = clang_getCXXAccessSpecifier(c) == CX_CXXPublic;
-    const CXCursor parent = clang_getCursorSemanticParent(c);
-    if (is_class_kind(clang_getCursorKind(parent))) {
-        Place p;
-        const CXCursor definition = clang_getCursorDefinition(parent);
-        if (!clang_Cursor_isNull(definition) &&
-            place_of(clang_getRangeEnd(clang_getCursorExtent(definition)), w.out->cleaned, &p) &&
-            p.offset > 0) {
-            p.offset -= 1;
-            f.parent = key_of(p);
-        }
-    }
-    std::string types;
-    const int count = clang_Cursor_getNumArguments(c);
-    for (int i = 0; i < std::max(count, 0); ++i) {
-        const CXCursor parm = clang_Cursor_getArgument(c, static_cast<unsigned>(i));
-        const std::string spelling = take(clang_getTypeSpelling(clang_getCursorType(parm)));
-        f.param_types.push_back(parameter_tokens(w.tu, parm));
-        f.param_spellings.push_back(tokenize(spelling));
-        types += (i ? ", " : "") + spelling;
-    }
-    f.display = f.qualified.back() + "(" + types + ")" + (f.is_const ? " const" : "");
+    f.is_constexpr = !f.is_defaulted && declared_constexpr(w.tu, c, body);
+    f.parent = parent_key(c, w.out->cleaned);
+    collect_parameters(c, w, f);
     w.out->functions.emplace(key_of(f.open), std::move(f));
 }
 
@@ -252,6 +359,8 @@ CXChildVisitResult visit(CXCursor c, CXCursor, CXClientData data) {
     if (place_of(loc, w.out->cleaned, &p))
         w.out->files.insert(p.file);
     const CXCursorKind k = clang_getCursorKind(c);
+    if (k == CXCursor_ClassDecl || k == CXCursor_StructDecl)
+        collect_class_key(w.tu, c, *w.out);
     if (is_class_kind(k) && clang_isCursorDefinition(c))
         collect_class(c, *w.out);
     if (is_function_kind(k) && clang_isCursorDefinition(c)) {
@@ -263,10 +372,17 @@ CXChildVisitResult visit(CXCursor c, CXCursor, CXClientData data) {
 
 // Every user file a translation unit reads is copied, even one that declares nothing: a
 // file left behind would include the originals of the instrumented files.
-void add_inclusion(CXFile file, CXSourceLocation*, unsigned, CXClientData data) {
+// A file whose #include stands inside a declaration (the cursor there is one) gets a host.
+void add_inclusion(CXFile file, CXSourceLocation* stack, unsigned depth, CXClientData data) {
     const Walk& w = *static_cast<Walk*>(data);
-    if (!clang_Location_isInSystemHeader(clang_getLocationForOffset(w.tu, file, 0)))
-        w.out->files.insert(clean(w.out->cleaned, take(clang_getFileName(file))));
+    if (clang_Location_isInSystemHeader(clang_getLocationForOffset(w.tu, file, 0)))
+        return;
+    const std::string& name = clean(w.out->cleaned, take(clang_getFileName(file)));
+    w.out->files.insert(name);
+    Place includer;
+    if (depth > 0 && clang_isDeclaration(clang_getCursorKind(clang_getCursor(w.tu, stack[0]))) &&
+        place_of(stack[0], w.out->cleaned, &includer))
+        w.out->hosts[name] = includer.file;
 }
 
 // Parses one translation unit and adds what it defines; false after adding its errors.
@@ -304,13 +420,17 @@ bool collect(CXIndex index, const std::string& source, const std::vector<std::st
 
 // ---- Matching ---------------------------------------------------------------------
 
+// By name (with or without inline namespaces), constness, ref-qualifier, and each
+// parameter's type as written, as the compiler spells it, or canonical.
 bool signature_matches(const Signature& s, const FunctionDef& f) {
-    if (!names_match(s.qualified, f.qualified) || s.params.size() != f.param_types.size() ||
-        s.is_const != f.is_const)
+    if (!(names_match(s.qualified, f.qualified) || names_match(s.qualified, f.short_qualified)) ||
+        s.params.size() != f.param_types.size() || s.is_const != f.is_const || s.ref != f.ref)
         return false;
     for (std::size_t i = 0; i < s.params.size(); ++i)
         if (!same_parameter(s.params[i], f.param_types[i]) &&
-            !same_parameter(s.params[i], f.param_spellings[i]))
+            !same_canonical_type(s.params[i], f.param_types[i]) &&
+            !same_canonical_type(s.params[i], f.param_spellings[i]) &&
+            !same_canonical_type(s.params[i], f.param_canonical[i]))
             return false;
     return true;
 }
@@ -327,16 +447,26 @@ std::vector<const FunctionDef*> functions_named(const Collected& c, const std::s
         errors.push_back(where(place) + what + " `" + text + "' is not a function declaration");
         return found;
     }
-    for (const FunctionDef* f : entries(c.functions_by_name, s.qualified.back()))
-        if (signature_matches(s, *f)) {
-            if (f->in_template) {
-                errors.push_back(where(place) + what + " `" + text +
-                                 "' is a template: contracts on templates are not supported");
-                return {};
-            }
-            found.push_back(f);
+    bool template_named = false;  // a template of that name
+    for (const FunctionDef* f : entries(c.functions_by_name, s.qualified.back())) {
+        // libclang gives a function template no parameters: the name decides.
+        template_named = template_named || (f->in_template && names_match(s.qualified, f->qualified));
+        if (!signature_matches(s, *f))
+            continue;
+        const char* refusal = f->in_template  ? "is a template: contracts on templates are not supported"
+                              : f->is_defaulted ? "is defaulted (`= default'): it has no body to "
+                                                  "check; write the body out"
+                                                : nullptr;
+        if (refusal) {
+            errors.push_back(where(place) + what + " `" + text + "' " + refusal);
+            return {};
         }
-    if (found.empty())
+        found.push_back(f);
+    }
+    if (found.empty() && template_named)
+        errors.push_back(where(place) + what + " `" + text +
+                         "' is a template: contracts on templates are not supported");
+    else if (found.empty())
         errors.push_back(where(place) + what + " `" + text + "' not found in the sources");
     return found;
 }
@@ -348,7 +478,7 @@ const ClassDef* class_named(const Collected& c, const ClassSection& s,
     const ClassDef* found = nullptr;
     const std::string last = name.empty() ? std::string() : name.back();
     for (const ClassDef* d : entries(c.classes_by_name, last)) {
-        if (!names_match(name, d->qualified))
+        if (!names_match(name, d->qualified) && !names_match(name, d->short_qualified))
             continue;
         if (d->is_template) {
             errors.push_back(where(s.place) + "class `" + s.name +
@@ -372,22 +502,43 @@ struct Edit {
     unsigned offset = 0;
     int order = 0;  // among edits at one offset
     std::string text;
+    char brace = 0;     // the byte that must stand at `brace_at`; 0: none
+    unsigned brace_at = 0, line = 0;
+    std::string what;   // the member or class, for the message when it does not
 };
 
 struct Edits {
     std::map<std::string, std::vector<Edit>> by_file;
     std::map<std::string, std::set<std::string>> counters;  // file -> extern counters
+    std::set<std::string> hosted;  // files whose head text goes to their host's head
     int next = 0;
 };
 
 // Text just after the brace at `p` (a function's opening one).
-void insert_after(Edits& edits, const Place& p, std::string text) {
-    edits.by_file[p.file].push_back(Edit{p.offset + 1, edits.next++, std::move(text)});
+void insert_after(Edits& edits, const Place& p, std::string text, const std::string& what) {
+    edits.by_file[p.file].push_back(
+        Edit{p.offset + 1, edits.next++, std::move(text), '{', p.offset, p.line, what});
 }
 
 // Text just before the brace at `p` (a class's closing one).
-void insert_before(Edits& edits, const Place& p, std::string text) {
-    edits.by_file[p.file].push_back(Edit{p.offset, edits.next++, std::move(text)});
+void insert_before(Edits& edits, const Place& p, std::string text, const std::string& what) {
+    edits.by_file[p.file].push_back(
+        Edit{p.offset, edits.next++, std::move(text), '}', p.offset, p.line, what});
+}
+
+// A brace that is not in the file where libclang places it was made by a macro: the text
+// would land inside the macro's call. False after appending the refusal.
+bool braces_in_place(const std::string& file, const std::string& text,
+                     const std::vector<Edit>& edits, std::vector<std::string>& errors) {
+    bool ok = true;
+    for (const Edit& e : edits)
+        if (e.brace && (e.brace_at >= text.size() || text[e.brace_at] != e.brace)) {
+            errors.push_back(file + ":" + std::to_string(e.line) + ": `" + e.what +
+                             "' cannot be woven: it is made by a macro; write it out or leave "
+                             "it out of the contracts");
+            ok = false;
+        }
+    return ok;
 }
 
 // A C string literal of a file name or a function's display name, both as the compiler
@@ -470,9 +621,17 @@ void plan_class(const Collected& c, const ClassSection& s, const std::string& cl
                 const std::vector<std::vector<const FunctionDef*>>& wrapped, Plan& plan,
                 Edits& edits) {
     const ClassDef& d = c.classes.at(class_key);
-    insert_before(edits, d.close, class_members(s) + line_back(d.close));
+    insert_before(edits, d.close, class_members(s) + line_back(d.close), "class " + s.name);
+    // The tag changes the mangled names of its members and of every function taking the
+    // class, so a unit built from the original header (another layout) fails to link.
+    if (const auto keys = c.class_keys.find(d.usr); keys != c.class_keys.end())
+        for (const auto& [key, p] : keys->second)
+            edits.by_file[p.file].push_back(
+            Edit{p.offset, edits.next++, " __attribute__((abi_tag(\"vxk_woven\")))", 0, 0, 0, {}});
     for (const FunctionDef* f : entries(c.members, class_key)) {
-        if (f->is_static || (f->kind == Kind::method && !f->is_public))
+        // A defaulted member copies, moves or compares members the invariant already held
+        // for; an object it makes is judged at its first public call.
+        if (f->is_static || f->is_defaulted || (f->kind == Kind::method && !f->is_public))
             continue;
         plan.object_guards[key_of(f->open)] = "auto _vxk_object_guard = _vxk_guard_object(this, " +
                                               c_string(f->display) + ", " + kind_code(f->kind) +
@@ -604,6 +763,25 @@ void plan_counters(const Collected& c, const Instrumentation& in, Plan& plan, Ed
         }
 }
 
+// The head of a file included inside a declaration (its #include and extern lines) would
+// land there: it goes to the head of the nearest includer at file scope.
+void move_heads(const Collected& c, Edits& edits) {
+    std::vector<std::string> woven;
+    for (const auto& [file, list] : edits.by_file)
+        woven.push_back(file);
+    for (const std::string& file : woven) {
+        std::string host = file;
+        for (int depth = 0; depth < 100 && c.hosts.count(host); ++depth)
+            host = c.hosts.at(host);
+        if (host == file)
+            continue;
+        edits.hosted.insert(file);
+        edits.by_file[host];  // woven, if only for the head
+        const std::set<std::string> moved = edits.counters[file];
+        edits.counters[host].insert(moved.begin(), moved.end());
+    }
+}
+
 // Every user file: a plain copy, or the instrumented one with its head.
 std::vector<WovenFile> copies(const Collected& c, Edits& edits, std::vector<std::string>& errors) {
     std::vector<WovenFile> out;
@@ -618,10 +796,15 @@ std::vector<WovenFile> copies(const Collected& c, Edits& edits, std::vector<std:
             out.push_back(WovenFile{file, text, false});
             continue;
         }
-        std::string head = "#include \"lib/vxk.h\"\n";
-        for (const std::string& counter : edits.counters[file])
-            head += "extern TRVO_U_INT32 " + counter + ";\n";
-        it->second.push_back(Edit{0, -1, head + "#line 1 " + quoted(file) + "\n"});
+        if (!braces_in_place(file, text, it->second, errors))
+            continue;
+        if (!edits.hosted.count(file)) {
+            std::string head = "#include \"lib/vxk.h\"\n";
+            for (const std::string& counter : edits.counters[file])
+                head += "extern TRVO_U_INT32 " + counter + ";\n";
+            const unsigned bom = text.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;  // stays first
+            it->second.push_back(Edit{bom, -1, head + "#line 1 " + quoted(file) + "\n", 0, 0, 0, {}});
+        }
         out.push_back(WovenFile{file, apply_edits(text, it->second), true});
     }
     return out;
@@ -645,9 +828,63 @@ std::vector<WovenFile> weave(const Instrumentation& in, const WeaveOptions& opti
         return {};
     for (const auto& [key, f] : c.functions) {
         const std::string prologue = function_prologue(plan, key);
-        if (!prologue.empty())
-            insert_after(edits, f.open, "\n" + prologue + line_back(f.open));
+        if (prologue.empty())
+            continue;
+        if (f.is_constexpr)
+            errors.push_back(f.open.file + ":" + std::to_string(f.open.line) + ": `" + f.display +
+                             "' is constexpr or consteval: a contract check cannot run in a "
+                             "constant expression; leave the class out of the contracts or "
+                             "drop the constexpr");
+        insert_after(edits, f.open, "\n" + prologue + line_back(f.open), f.display);
     }
+    if (errors.size() != before)
+        return {};
+    move_heads(c, edits);
     std::vector<WovenFile> out = copies(c, edits, errors);
     return errors.size() == before ? out : std::vector<WovenFile>{};
+}
+
+bool woven_copies_parse(const std::vector<WovenFile>& copies, const std::vector<std::string>& units,
+                        const std::vector<std::string>& compile_args,
+                        std::vector<std::string>& errors) {
+    std::vector<CXUnsavedFile> unsaved;
+    for (const WovenFile& f : copies)
+        unsaved.push_back(CXUnsavedFile{f.path.c_str(), f.text.c_str(),
+                                        static_cast<unsigned long>(f.text.size())});
+    std::vector<const char*> argv;
+    for (const std::string& a : compile_args)
+        argv.push_back(a.c_str());
+    CXIndex index = clang_createIndex(0, 0);
+    const std::size_t before = errors.size();
+    for (const std::string& unit : units) {
+        CXTranslationUnit tu = nullptr;
+        if (clang_parseTranslationUnit2(index, unit.c_str(), argv.data(),
+                                        static_cast<int>(argv.size()), unsaved.data(),
+                                        static_cast<unsigned>(unsaved.size()),
+                                        CXTranslationUnit_KeepGoing, &tu) != CXError_Success) {
+            errors.push_back("internal error: the woven copy `" + unit + "' cannot be parsed");
+            continue;
+        }
+        for (unsigned i = 0, n = clang_getNumDiagnostics(tu); i < n; ++i) {
+            CXDiagnostic d = clang_getDiagnostic(tu, i);
+            if (clang_getDiagnosticSeverity(d) >= CXDiagnostic_Error) {
+                CXString file;
+                unsigned line = 0, column = 0;
+                clang_getPresumedLocation(clang_getDiagnosticLocation(d), &file, &line, &column);
+                const std::string at = take(file), what = take(clang_getDiagnosticSpelling(d));
+                const bool script = at.size() > 4 && (at.rfind(".otc") == at.size() - 4 ||
+                                                      at.rfind(".otd") == at.size() - 4);
+                // A condition of the scripts, pasted in: its names must be the definition's.
+                errors.push_back(script ? at + ":" + std::to_string(line) +
+                                              ": the condition does not compile where it is "
+                                              "woven: " + what
+                                        : "internal error: the weave broke the code: " + at +
+                                              ":" + std::to_string(line) + ": " + what);
+            }
+            clang_disposeDiagnostic(d);
+        }
+        clang_disposeTranslationUnit(tu);
+    }
+    clang_disposeIndex(index);
+    return errors.size() == before;
 }

@@ -25,3 +25,11 @@ struct WovenFile {
 // error: ...", the others as "<script>:<line>: ...").
 std::vector<WovenFile> weave(const Instrumentation& in, const WeaveOptions& options,
                              std::vector<std::string>& errors);
+
+// The safety net: parses each woven translation unit `units` (paths among `copies`, the
+// woven files at the places they will be written) with `compile_args`, the copies read
+// from memory. Any error is the weave's fault: appended as "internal error: ...", with the
+// user's file:line (the copies' #line directives); false then.
+bool woven_copies_parse(const std::vector<WovenFile>& copies, const std::vector<std::string>& units,
+                        const std::vector<std::string>& compile_args,
+                        std::vector<std::string>& errors);

@@ -377,8 +377,10 @@ int not_allowed(ScanInput& in, const Start& s) {
     std::size_t end = in.pos + 1;
     while (c == '\0' && end < in.size && in.data[end] == '\0')
         ++end;
-    advance_to(in, end);
-    report(in, s, MSG_NOT_ALLOWED_HERE, byte_text(c));
+    // An editor's UTF-8 byte-order mark: one message that names it, not three bytes.
+    const bool bom = in.pos == 0 && std::string_view(in.data, in.size).rfind("\xEF\xBB\xBF", 0) == 0;
+    advance_to(in, bom ? 3 : end);
+    report(in, s, MSG_NOT_ALLOWED_HERE, bom ? fixed("UTF-8 byte-order mark") : byte_text(c));
     return -1;
 }
 

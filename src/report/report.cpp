@@ -218,6 +218,8 @@ private:
         LineReader lines(in, max_line_bytes);
         std::string line;
         const LineRead first = lines.next(&line);
+        if (first == LineRead::end)  // the driver was stopped before its first event
+            return bad("`" + trace_ + "' is empty");
         if ((first != LineRead::line && first != LineRead::cut_line) || !head(line))
             return bad("`" + trace_ + "' is not a dynamic file of version " +
                        std::to_string(trace::OLDEST_VERSION) + " to " +
@@ -527,7 +529,8 @@ private:
         const char* wording = row.what                    ? row.what
                               : r->tag == listing::ENSURE ? "ENSURE %1 failed"
                                                           : "REQUIRE %1 failed";
-        fail(where + ": " + fill(wording, r->text));
+        // Expressions are stored as C string contents: shown as the script wrote them.
+        fail(where + ": " + fill(wording, trace::unescape(r->text)));
         return true;
     }
 
@@ -552,7 +555,7 @@ private:
         if (!r)
             return false;
         const std::string method = trace::unescape(f[4]);
-        const std::string text = where + ": " + row.what + " `" + strip_parentheses(r->text) + "'";
+        const std::string text = where + ": " + row.what + " `" + strip_parentheses(trace::unescape(r->text)) + "'";
         ContractTally& t = contracts_[{v[1], v[0]}];
         t.text = text;
         ++counts_.contracts;

@@ -3,10 +3,12 @@
 // it cannot place or write. Each refusal is one message, status 1, and no file written.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
 
+#include "instr/output.h"
 #include "support/test_support.h"
 
 namespace fs = std::filesystem;
@@ -121,6 +123,19 @@ TEST(Instrumentor, RefusesWhatItCannotPlaceOrWriteAndLeavesNoFileBehind) {
             "-i t.oti -o out -b src src/a.cc -- -std=c++17",
             "vexinstr: `%D/inc/shape.h' is outside the base directory `%D/src' (give a wider "
             "one with -b)\n"},
+        // The base directory spelled another way, a file of the user's where a copy goes.
+        Row{{{"t.oti", plain}, {"a.cc", SOURCE}, {"sub/b.h", ""}},
+            "-i t.oti -o ./sub/.. a.cc",
+            "vexinstr: `%D/a.cc' would be overwritten, a file read: choose an output "
+            "directory that holds no source\n"},
+        Row{{{"t.oti", plain}, {"a.cc", SOURCE}, {"out/a.cc", "mine\n"}},
+            "-i t.oti -o out a.cc",
+            "vexinstr: `%D/out/a.cc' exists and was not written by vexinstr: remove it or "
+            "choose another output directory\n"},
+        Row{{{"t.oti", plain}, {"a.cc", SOURCE}},
+            "-i t.oti -o out -MF a.cc -MT a.o a.cc",
+            "vexinstr: `%D/a.cc' would be overwritten, a file read: choose an output "
+            "directory that holds no source\n"},
         Row{{{"t.oti", plain}, {"a.cc", SOURCE}},
             "-i t.oti -o out -MF missing/a.d -MT a.o a.cc",
             "vexinstr: cannot write `missing/a.d'\n"},
@@ -129,4 +144,23 @@ TEST(Instrumentor, RefusesWhatItCannotPlaceOrWriteAndLeavesNoFileBehind) {
             "-i t.oti -o blocker/out -MF a.d -MT a.o a.cc",
             "vexinstr: cannot write `%D/blocker/out/a.cc'\n"},
     });
+}
+
+// A rename that fails after others succeeded: the files already replaced are put back.
+TEST(Instrumentor, AFailedRenamePutsBackTheFilesAlreadyReplaced) {
+    TempDir dir;
+    dir.write("first", "old\n");
+    fs::create_directories(fs::path(dir.path) / "second" / "full");  // a file cannot replace it
+    std::vector<std::string> errors;
+    EXPECT_FALSE(write_all_or_nothing({OutputFile{dir.path + "/first", "new\n"},
+                                       OutputFile{dir.path + "/fresh", "new\n"},
+                                       OutputFile{dir.path + "/second", "new\n"}},
+                                      errors));
+    EXPECT_EQ(errors, std::vector<std::string>{"cannot write `" + dir.path + "/second'"});
+    EXPECT_EQ(dir.read("first"), "old\n");
+    std::vector<std::string> left;
+    for (const auto& e : fs::directory_iterator(dir.path))
+        left.push_back(e.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"first", "second"}));
 }

@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "instr/weave.h"
 #include "support/test_support.h"
 
 namespace fs = std::filesystem;
@@ -159,4 +160,20 @@ TEST(Instrumentor, AnInstrumentationFileCutShortOrUnknownIsRefused) {
     o = p.instrument();
     EXPECT_EQ(o.text, "vexinstr: shapes.oti:3: section `@XYZ@' not expected here\n");
     EXPECT_FALSE(fs::exists(p.dir / "woven"));
+}
+
+// The safety net: a woven copy that does not parse is the weave's fault, named at the
+// user's line the copy's #line directive gives.
+TEST(Instrumentor, AWovenCopyThatDoesNotParseIsAnInternalError) {
+    TempDir dir;
+    const std::string unit = dir.path + "/woven/a.cc";
+    std::vector<std::string> errors;
+    EXPECT_FALSE(woven_copies_parse(
+        {WovenFile{unit, "#line 7 \"a.cc\"\nint f() { return 1 }\n", true}}, {unit}, {}, errors));
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].rfind("internal error: the weave broke the code: a.cc:7:", 0), 0u)
+        << errors[0];
+    errors.clear();
+    EXPECT_TRUE(woven_copies_parse({WovenFile{unit, "int f() { return 1; }\n", true}}, {unit},
+                                   {}, errors));
 }

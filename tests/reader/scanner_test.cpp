@@ -99,6 +99,8 @@ const Row ROWS[] = {
     {"a first word without its pair is delivered alone", "TEST name CHECK (x) ON ; SINGLE\n",
      "IDENTIFIER:TEST\nIDENTIFIER:name\nCHECK:CHECK\nEXPRESSION:x\nIDENTIFIER:ON\n;:;\n"
      "IDENTIFIER:SINGLE\nEOF\n"},
+    {"an editor's byte-order mark is named once", "\xEF\xBB\xBFRUN ;",
+     "FAIL\nRUN:RUN\n;:;\nEOF\n" + lexical(1, "The use of `UTF-8 byte-order mark' is not allowed here.")},
     {"a failed second word is not undone", "TEST @ x\n",
      "IDENTIFIER:TEST\nIDENTIFIER:x\nEOF\n" + lexical(1, "The use of `@' is not allowed here.")},
     {"each punctuation character", "{}),*;\\`[]<>%?-^&|~!='\n",

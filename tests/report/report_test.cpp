@@ -66,7 +66,7 @@ TEST(Report, UnusableDynamicFilesAreRefusedWithTheirReasonAndNothingWritten) {
         std::string trace, error;  // error: after "vexreport: "
     };
     const Case cases[] = {
-        {"", "`t.tdf' is not a dynamic file of version 1 to 2"},
+        {"", "`t.tdf' is empty"},
         {"\x7f" "ELF\x01\x02 binary", "`t.tdf' is not a dynamic file of version 1 to 2"},
         {"VEXTRACE 3\n", "`t.tdf' is not a dynamic file of version 1 to 2"},
         {head + "ZZ 1 2\n", "t.tdf:4: unknown record `ZZ'"},

@@ -1,0 +1,7 @@
+﻿#pragma once
+namespace inc {
+struct Tally {
+    int n = 0;
+#include "tally.inc"
+};
+}

@@ -1,0 +1,2 @@
+#include "code.h"
+void Account::deposit(int amount) { balance += amount; }

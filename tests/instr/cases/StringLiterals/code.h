@@ -1,0 +1,6 @@
+#pragma once
+#include <string>
+struct Label {
+    std::string text = "ok";
+    void set(const std::string& t) { text = t; }
+};

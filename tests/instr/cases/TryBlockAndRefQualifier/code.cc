@@ -1,0 +1,5 @@
+#include "code.h"
+Tag::Tag(int v) try : v_(v) {
+} catch (...) {
+    throw;
+}
