@@ -6,9 +6,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -30,8 +32,11 @@ const fs::path GOLDEN = SOURCE / "tests" / "instr" / "golden";
 struct Project {
     fs::path root, dir, prefix;
     explicit Project(const std::string& name) {
-        root = fs::temp_directory_path() / ("vexinstr-" + name);
-        fs::remove_all(root);
+        // A directory of its own: two builds' tests may run at once on one machine.
+        std::string pattern = (fs::temp_directory_path() / ("vexinstr-" + name + ".XXXXXX"));
+        if (!mkdtemp(pattern.data()))
+            throw std::runtime_error("mkdtemp failed");
+        root = pattern;
         dir = root / "project";
         prefix = root / "prefix";
         fs::create_directories(dir);
