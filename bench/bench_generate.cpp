@@ -107,8 +107,7 @@ void measure(const char* what, int n, const std::string& script) {
     const double again = seconds_of([&] { check_components(root); });
     peaks[4] = peak_megabytes();
     const double generate = seconds_of([&] {
-        const int generated = generate_driver(root);
-        finish_generated_files(generated == 0 && error_count == 0);
+        generate_files(*the_options, root);
     });
     peaks[5] = peak_megabytes();
     const double total = read + check + listings + expand + again + generate;

@@ -66,6 +66,53 @@ RefSegment* copied_reference(const Component* c, const RefSegment* reference) {
     return nullptr;
 }
 
+// Copies of the kinds whose detail record holds more than the builder takes.
+Component* copy_check_property(Component* p, const Component* k, Span s) {
+    const CheckPropertyDetail* d = check_property_detail(k);
+    RefSegment* property = copied_reference(k, d->property);
+    Component* c = build_check_property(p, d->label, k->name, k->dir, k->file, s, k->line,
+                                        k->depth, property, property ? property->actuals : nullptr,
+                                        d->text_span);
+    if (c)
+        check_property_detail(c)->spare = d->spare;
+    return c;
+}
+
+Component* copy_on_error(Component* p, const Component* k, Span s) {
+    Component* c = build_on_error(p, k->name, k->dir, k->file, s, k->line, k->depth);
+    if (c) {
+        on_error_detail(c)->action = on_error_detail(k)->action;
+        on_error_detail(c)->bypass_name = on_error_detail(k)->bypass_name;
+    }
+    return c;
+}
+
+Component* copy_check(Component* p, const Component* k, Span s) {
+    const CheckDetail* d = check_detail(k);
+    Component* c = build_check(p, d->label, d->expression, k->dir, k->file, s, k->line, k->depth,
+                               d->text_span);
+    if (c)
+        check_detail(c)->spare = d->spare;
+    return c;
+}
+
+Component* copy_condition(Component* p, const Component* k, Span s) {
+    const ConditionDetail* d = condition_detail(k);
+    Component* c = build_condition(p, k->kind, k->name, k->dir, k->file, s, k->line, k->depth,
+                                   d->span);
+    if (c)
+        condition_detail(c)->spare = d->spare;
+    return c;
+}
+
+Component* copy_print(Component* p, const Component* k, Span s) {
+    bool failed = false;
+    ParamItem* items = copy_params(param_list_detail(k)->params, &failed);
+    return failed ? nullptr
+                  : build_param_list(p, KIND_PRINT, k->name, k->dir, k->file, s, k->line,
+                                     k->depth, items);
+}
+
 // The copy under `p` with the detail record of its kind, before id and file are set.
 Component* build_copy(Component* p, const Component* k) {
     const char* n = k->name;
@@ -81,55 +128,18 @@ Component* build_copy(Component* p, const Component* k) {
         return build_call(p, n, k->dir, k->file, s, k->line, k->depth, callee,
                           callee ? callee->actuals : nullptr);
     }
-    case KIND_CHECK_PROPERTY: {
-        const CheckPropertyDetail* d = check_property_detail(k);
-        RefSegment* property = copied_reference(k, d->property);
-        Component* c = build_check_property(p, d->label, n, k->dir, k->file, s, k->line, k->depth,
-                                            property, property ? property->actuals : nullptr,
-                                            d->text_span);
-        if (c)
-            check_property_detail(c)->spare = d->spare;
-        return c;
-    }
+    case KIND_CHECK_PROPERTY: return copy_check_property(p, k, s);
     case KIND_RUN_ELEMENT:
         return build_run_element(p, n, k->dir, k->file, s, k->line, k->depth,
                                  copied_reference(k, run_element_detail(k)->path));
-    case KIND_PRINT: {
-        bool failed = false;
-        ParamItem* items = copy_params(param_list_detail(k)->params, &failed);
-        return failed ? nullptr
-                      : build_param_list(p, KIND_PRINT, n, k->dir, k->file, s, k->line, k->depth,
-                                         items);
-    }
+    case KIND_PRINT: return copy_print(p, k, s);
     case KIND_PROC:
     case KIND_PROPERTY:
         return build_param_list(p, k->kind, n, k->dir, k->file, s, k->line, k->depth,
                                 param_list_detail(k)->params);
-    case KIND_ON_ERROR: {
-        Component* c = build_on_error(p, n, k->dir, k->file, s, k->line, k->depth);
-        if (c) {
-            on_error_detail(c)->action = on_error_detail(k)->action;
-            on_error_detail(c)->bypass_name = on_error_detail(k)->bypass_name;
-        }
-        return c;
-    }
-    case KIND_CHECK: {
-        const CheckDetail* d = check_detail(k);
-        Component* c = build_check(p, d->label, d->expression, k->dir, k->file, s, k->line,
-                                   k->depth, d->text_span);
-        if (c)
-            check_detail(c)->spare = d->spare;
-        return c;
-    }
-    case KIND_REQUIRE:
-    case KIND_ENSURE: {
-        const ConditionDetail* d = condition_detail(k);
-        Component* c =
-            build_condition(p, k->kind, n, k->dir, k->file, s, k->line, k->depth, d->span);
-        if (c)
-            condition_detail(c)->spare = d->spare;
-        return c;
-    }
+    case KIND_ON_ERROR: return copy_on_error(p, k, s);
+    case KIND_CHECK: return copy_check(p, k, s);
+    case KIND_REQUIRE: case KIND_ENSURE: return copy_condition(p, k, s);
     case KIND_STUB:
         return build_stub(p, n, k->dir, k->file, s, k->line, k->depth, stub_detail(k)->signature);
     case KIND_CHECK_STUB:

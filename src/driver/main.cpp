@@ -6,14 +6,12 @@
 
 #include "driver/run.h"
 #include "errors/report.h"
-#include "gen/generator.h"
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     try {
         return run(app, argc, argv);
-    } catch (const std::bad_alloc&) {
-        finish_generated_files(false);
+    } catch (const std::bad_alloc&) {  // generation discards its own files first
         report_error(MSG_NO_FREE_MEMORY);
         return -1;
     }

@@ -19,6 +19,7 @@ Options* create_options() {
     options->current_dir = current_directory_interned();
     if (!options->current_dir) {
         the_options = nullptr;
+        use_report_settings(nullptr);
         delete options;
         return nullptr;
     }

@@ -27,7 +27,6 @@ struct Options : FileTable {
     bool no_line_directives = false;      // -NODLINE
     bool no_path = false;                 // -NOPATH
     const char* log_name = nullptr;
-    std::string* capture_text = nullptr;  // generators write here instead of output_file
 };
 
 extern Options* the_options;

@@ -102,10 +102,8 @@ void run_phases(Component* root) {
         expand_tree(root);
     if (error_count == 0)
         check_components(root);
-    if (error_count == 0) {
-        const int generated = generate_driver(root);
-        finish_generated_files(generated == 0 && error_count == 0);
-    }
+    if (error_count == 0)
+        generate_files(*the_options, root);
 }
 
 int setup_translation(QCoreApplication& app) {

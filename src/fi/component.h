@@ -93,13 +93,8 @@ struct RunElementDetail {
 };
 struct StubDetail {
     const char* signature = nullptr;
-    int check_number = 1;              // next CHECK STUB selector
-    std::string head_text, cases_text, tail_text;  // filled by the generators
 };
-struct UmlStateDetail {
-    int state_number = 0;
-    int transition_count = 0;
-};
+struct UmlStateDetail {};  // nothing beyond the component yet: the generator numbers states
 struct TransitionDetail {
     const char* source = nullptr;
     const char* destination = nullptr;

@@ -1,12 +1,10 @@
 // gen/generator.h: writes the driver file (-O) and the instrumentation file (-OTI) from
-// the checked and expanded tree. Reports every failure (43, 37, 38, 48, 49, 50 ...) and
-// returns -1; the files only take their final names when finished successfully.
+// the checked and expanded tree, which it only reads. Reports every failure (43, 37, 38,
+// 48, 49, 50 ...) and returns -1; the files only take their final names when both were
+// written completely, and a failed run leaves neither behind (a previous one stays).
 #pragma once
+#include "driver/options.h"
 #include "fi/component.h"
 
-// Opens both files and writes them; 0 or -1. The files stay open on return.
-int generate_driver(Component* root);
-
-// Closes both files: with `keep`, each takes its final name (write errors are reported
-// with 43/44 and count as failure); otherwise neither is left behind. 0 or -1.
-int finish_generated_files(bool keep);
+// One whole generation, with its own state: 0 or -1. Out of memory is reported (50) here.
+int generate_files(const Options& options, const Component* root);

@@ -543,8 +543,9 @@ bool braces_in_place(const std::string& file, const std::string& text,
 
 // A C string literal of a file name or a function's display name, both as the compiler
 // spelled them: a backslash before '"' and '\\', the rule of utils/text's escaped().
-// vexinstr does not link vexcore (Qt, the name table) where that rule and gen's fuller
-// literal_text live, and three lines are cheaper than a library; so it is written here.
+// vexinstr does not link vexcore (Qt, the name table), where that rule and the fuller
+// literal_text of utils/text live, and three lines are cheaper than a library; so it is
+// written here.
 std::string quoted(const std::string& path) {
     std::string out = "\"";
     for (char c : path) {

@@ -33,7 +33,7 @@ RecordLine& RecordLine::decimal(unsigned long value) {
 }
 
 RecordLine& RecordLine::escaped(std::string_view text) {
-    append_escaped(out_, text);
+    append_backslashed(out_, text);
     return *this;
 }
 

@@ -2,7 +2,6 @@
 #include "reader/reader_common.h"
 
 #include "fi/names.h"
-#include "reader/parser.h"
 
 int read_token(Reader& r) {
     return next_token(r.in, &r.tok);

@@ -78,7 +78,7 @@ bool replace_in_code(std::string_view in, std::string_view formal, std::string_v
 
 }  // namespace
 
-void append_escaped(std::string& out, std::string_view text) {
+void append_backslashed(std::string& out, std::string_view text) {
     for (std::size_t from = 0;;) {
         const std::size_t special = text.find_first_of("\"\\", from);
         out.append(text.substr(from, special - from));
@@ -93,7 +93,7 @@ void append_escaped(std::string& out, std::string_view text) {
 std::string escaped(std::string_view text) {
     std::string out;
     out.reserve(text.size() + 8);
-    append_escaped(out, text);
+    append_backslashed(out, text);
     return out;
 }
 

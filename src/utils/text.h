@@ -4,12 +4,17 @@
 #include <string>
 #include <string_view>
 
-// Interned copy with a backslash before every '"' and '\\'; nullptr for nullptr.
+// Interned copy with a backslash before every '"' and '\\'; nullptr for nullptr. The
+// rule of the listings' quoted texts and of C string literals of names; other bytes stay.
+// (The dynamic file escapes control bytes too, by another rule: trace::append_escaped in
+// formats/trace.h, header only and std only because the runtime writes it. vexinstr's
+// quoted() and vexreport's XML escaping stay in those tools, which do not link this
+// library.)
 const char* escape_c_string(const char* text);
 // The same into a std::string (writers that do not need to keep the result).
 std::string escaped(std::string_view text);
 // The same appended to `out` (writers that build their lines in place).
-void append_escaped(std::string& out, std::string_view text);
+void append_backslashed(std::string& out, std::string_view text);
 
 // `value` in base 8, 10 or 16 (lower-case digits, no leading zeros) appended to `out`.
 void append_unsigned(std::string& out, unsigned long value, int base);

@@ -38,8 +38,7 @@ struct Pipeline {
     }
     // Generates and finishes both files as the driver does; the diagnostics.
     std::string generate() {
-        const int generated = generate_driver(run.root);
-        finish_generated_files(generated == 0 && error_count == 0);
+        generate_files(*the_options, run.root);
         return run.diagnostics;
     }
     // The files the directory holds besides the script and its listings.
@@ -66,6 +65,8 @@ std::size_t count_of(const std::string& text, const std::string& what) {
         ++n;
     return n;
 }
+
+const fs::path SOURCE = VEX_SOURCE_DIR;
 
 const std::string RUN_K = "TEST CLASS K { TEST CASE t { } RUN { t; } }\nRUN { K; }\n";
 
@@ -192,4 +193,21 @@ TEST(Generation, TwoChecksOfOneStubInOneTestCaseShareTheSelectorAndGetTwoCases) 
     EXPECT_EQ(count_of(driver, "_VEX_Check_Stub_0x2 = 0x2;\n"), 0u);
     EXPECT_EQ(count_of(driver, "      case 0x1 : \n"), 1u);
     EXPECT_EQ(count_of(driver, "      case 0x2 : \n"), 1u);
+}
+
+// Generation only reads the tree: a second generation from the same tree writes the same
+// files (stub cases, CHECK STUB selectors and state numbers are the generator's own).
+TEST(Generation, GeneratingTwiceFromOneTreeWritesTheSameFiles) {
+    TempDir dir;
+    for (const fs::path& script : {SOURCE / "tests/golden/Stubs/stubs.otd",
+                                   SOURCE / "tests/report/cases/Contracts/counter.otc"})
+        fs::copy_file(script, fs::path(dir.path) / script.filename());
+    RunState run;
+    run_scripts(run, {"stubs.otd", "counter.otc"});
+    ASSERT_EQ(run.diagnostics, "");
+    const std::string driver = dir.read("driver.cc"), instrumentation = dir.read("driver.oti");
+    ASSERT_NE(instrumentation.find("@SCF@"), std::string::npos) << "the states are generated";
+    EXPECT_EQ(generate_files(*the_options, run.root), 0);
+    expect_same_text("driver", driver, dir.read("driver.cc"));
+    expect_same_text("instrumentation", instrumentation, dir.read("driver.oti"));
 }
