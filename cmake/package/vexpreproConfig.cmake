@@ -4,15 +4,22 @@
 #   find_package(vexprepro CONFIG REQUIRED)
 #   vex_add_test(NAME <name> SCRIPTS <script...> [CONTRACTS <otc script...>]
 #                [SOURCES <code under test...>] [INSTRUMENT <sources and headers...>]
+#                [LINK <library target...>] [BASE <dir>]
 #                [OPTIONS <vexprepro options...>] [DISCOVER_CASES] [ISOLATE]
 #                [TIMEOUT <seconds>] [PROPERTIES <test property> <value>...])
 #   (PROPERTIES comes last: what follows it is passed to set_tests_properties.)
 #
 # The scripts are compiled by vexprepro in <binary dir>/vex_<name>/ (driver, instrumentation
-# file, listings); with CONTRACTS or INSTRUMENT, vexinstr weaves the instrumentation into
-# copies of the INSTRUMENT files and of the driver, and the copies are built instead (their
-# directory comes first on the include path, so instrumented headers shadow the
-# originals; list in INSTRUMENT every source that includes an instrumented header). The
+# file, listings). vexinstr weaves the instrumentation into copies, in <dir>/vex_<name>/woven,
+# of the driver and of the INSTRUMENT files, and the copies are built instead, whenever there
+# are CONTRACTS, INSTRUMENT or LINK, or the scripts hold stub conditions or CHECK METHOD
+# (list in INSTRUMENT every source that includes an instrumented header). LINK takes a
+# library target's sources, include directories and definitions (generator expressions
+# and all) and links what it links: its sources are woven and built into the test instead
+# of the library. The copies stand at their paths relative to BASE, by default the deepest
+# directory holding the woven files and the driver; the copy of every include directory
+# that may hold an instrumented header (a LINK target's, and each between such a header
+# and BASE) comes first on the include path, so the copies shadow the originals. The
 # test runs the driver, then vexreport, and fails when a check or a contract failed.
 # ISOLATE and TIMEOUT pass --vex-isolate and --vex-timeout to the driver; PROPERTIES go to
 # set_tests_properties (a list value is quoted with escaped semicolons: "a\;b"). With
