@@ -4,15 +4,22 @@
 #   find_package(vexprepro CONFIG REQUIRED)
 #   vex_add_test(NAME <name> SCRIPTS <script...> [CONTRACTS <otc script...>]
 #                [SOURCES <code under test...>] [INSTRUMENT <sources and headers...>]
+#                [LINK <library target...>] [BASE <dir>]
 #                [OPTIONS <vexprepro options...>] [DISCOVER_CASES] [ISOLATE]
 #                [TIMEOUT <seconds>] [PROPERTIES <test property> <value>...])
 #   (PROPERTIES comes last: what follows it is passed to set_tests_properties.)
 #
 # The scripts are compiled by vexprepro in <binary dir>/vex_<name>/ (driver, instrumentation
-# file, listings); with CONTRACTS or INSTRUMENT, vexinstr weaves the instrumentation into
-# copies of the INSTRUMENT files and of the driver, and the copies are built instead (their
-# directory comes first on the include path, so instrumented headers shadow the
-# originals; list in INSTRUMENT every source that includes an instrumented header). The
+# file, listings). vexinstr weaves the instrumentation into copies, in <dir>/vex_<name>/woven,
+# of the driver and of the INSTRUMENT files, and the copies are built instead, whenever there
+# are CONTRACTS, INSTRUMENT or LINK, or the scripts hold stub conditions or CHECK METHOD
+# (list in INSTRUMENT every source that includes an instrumented header). LINK takes a
+# library target's sources, include directories and definitions (generator expressions
+# and all) and links what it links: its sources are woven and built into the test instead
+# of the library. The copies stand at their paths relative to BASE, by default the deepest
+# directory holding the woven files and the driver; the copy of every include directory
+# that may hold an instrumented header (a LINK target's, and each between such a header
+# and BASE) comes first on the include path, so the copies shadow the originals. The
 # test runs the driver, then vexreport, and fails when a check or a contract failed.
 # ISOLATE and TIMEOUT pass --vex-isolate and --vex-timeout to the driver; PROPERTIES go to
 # set_tests_properties (a list value is quoted with escaped semicolons: "a\;b"). With
@@ -114,8 +121,8 @@ function(vex_add_test)
       endif()
     endforeach()
   endif()
-  cmake_parse_arguments(VEX "DISCOVER_CASES;ISOLATE" "NAME;TIMEOUT"
-                        "SCRIPTS;CONTRACTS;SOURCES;INSTRUMENT;OPTIONS" ${head})
+  cmake_parse_arguments(VEX "DISCOVER_CASES;ISOLATE" "NAME;TIMEOUT;BASE"
+                        "SCRIPTS;CONTRACTS;SOURCES;INSTRUMENT;OPTIONS;LINK" ${head})
   if(NOT VEX_NAME OR NOT VEX_SCRIPTS)
     message(FATAL_ERROR "vex_add_test: NAME and SCRIPTS are required")
   endif()
@@ -134,6 +141,14 @@ function(vex_add_test)
     list(APPEND depends "${script}")
     _vex_included_scripts("${script}" depends)
   endforeach()
+  # Conditions of stubs and method counters live in the driver: it is woven for them too.
+  set(sections FALSE)
+  foreach(script IN LISTS depends)
+    file(STRINGS "${script}" hits REGEX "CHECK[ \t]+METHOD|^[ \t]*(REQUIRE|ENSURE)[ \t(]")
+    if(hits)
+      set(sections TRUE)
+    endif()
+  endforeach()
 
   set(driver "${dir}/${name}_driver.cc")
   set(oti "${dir}/${name}.oti")
@@ -149,63 +164,31 @@ function(vex_add_test)
     VERBATIM)
 
   set(sources "")
-  set(shadow "")  # a variable of the caller's must not leak in
   foreach(source IN LISTS VEX_SOURCES)
     get_filename_component(source "${source}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
     list(APPEND sources "${source}")
   endforeach()
+  set(instrument ${VEX_INSTRUMENT})
+  set(include_dirs "${CMAKE_CURRENT_SOURCE_DIR}")  # where includers may look, at configure time
+  foreach(target IN LISTS VEX_LINK)
+    _vex_target_files(${target} sources instrument include_dirs)
+  endforeach()
 
-  if(VEX_CONTRACTS OR VEX_INSTRUMENT)
-    # The copies mirror the tree below the directory common to the sources and the
-    # driver, so the copy of every header stands where its includers look for it.
-    _vex_common_directory("${CMAKE_CURRENT_SOURCE_DIR}" "${dir}" base)
-    set(woven "${dir}/woven")
-    file(RELATIVE_PATH driver_relative "${base}" "${driver}")
-    file(RELATIVE_PATH source_relative "${base}" "${CMAKE_CURRENT_SOURCE_DIR}")
-    set(woven_driver "${woven}/${driver_relative}")
-    set(shadow "${woven}/${source_relative}")
-    set(units "${driver}")
-    set(instrumented "")
-    set(woven_outputs "${woven_driver}")
-    foreach(file IN LISTS VEX_INSTRUMENT)
-      get_filename_component(file "${file}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
-      list(APPEND instrumented "${file}")
-      file(RELATIVE_PATH relative "${base}" "${file}")
-      list(APPEND woven_outputs "${woven}/${relative}")
-      if(NOT file MATCHES "\\.(h|hh|hpp|hxx|h\\+\\+|inl|ipp|tpp)$")
-        list(APPEND units "${file}")
-        # The woven copy is compiled instead of the original.
-        list(REMOVE_ITEM sources "${file}")
-        list(APPEND sources "${woven}/${relative}")
-      endif()
-    endforeach()
-    set(stamp "${dir}/woven.stamp")
-    # The include path the build gives the sources, without the copies themselves.
-    set(includes "$<TARGET_PROPERTY:${name},INCLUDE_DIRECTORIES>")
-    string(REGEX REPLACE "([][+.*()^$?|\\\\])" "\\\\\\1" shadow_regex "${shadow}")
-    set(includes "$<FILTER:${includes},EXCLUDE,^${shadow_regex}$>")
-    set(defines "$<TARGET_PROPERTY:${name},COMPILE_DEFINITIONS>")
-    set(standard "$<TARGET_PROPERTY:${name},CXX_STANDARD>")
-    add_custom_command(
-      OUTPUT "${stamp}" ${woven_outputs}
-      COMMAND $<TARGET_FILE:vexprepro::vexinstr> -i "${oti}" -o "${woven}" -b "${base}"
-              -MF "${dir}/woven.d" -MT "${stamp}" ${units}
-              -- "-std=c++$<IF:$<BOOL:${standard}>,${standard},17>" "$<$<BOOL:${includes}>:-I$<JOIN:${includes},;-I>>"
-              "$<$<BOOL:${defines}>:-D$<JOIN:${defines},;-D>>"
-      COMMAND ${CMAKE_COMMAND} -E touch "${stamp}"
-      DEPENDS "${oti}" "${driver}" ${instrumented} vexprepro::vexinstr
-      DEPFILE "${dir}/woven.d"
-      WORKING_DIRECTORY "${dir}"
-      COMMENT "vexinstr: ${name}"
-      COMMAND_EXPAND_LISTS
-      VERBATIM)
-    set(driver "${woven_driver}")
+  set(shadows "")  # a variable of the caller's must not leak in
+  if(VEX_CONTRACTS OR VEX_INSTRUMENT OR VEX_LINK OR sections)
+    _vex_weave()
   endif()
 
   add_executable(${name} "${driver}" ${sources})
-  if(shadow)
-    target_include_directories(${name} BEFORE PRIVATE "${shadow}")
+  if(shadows)
+    target_include_directories(${name} BEFORE PRIVATE ${shadows})
   endif()
+  foreach(target IN LISTS VEX_LINK)  # its usage, not its objects: the copies replace them
+    target_include_directories(${name} PRIVATE $<TARGET_PROPERTY:${target},INCLUDE_DIRECTORIES>)
+    target_compile_definitions(${name} PRIVATE
+      $<TARGET_PROPERTY:${target},COMPILE_DEFINITIONS>)
+    target_link_libraries(${name} PRIVATE $<TARGET_PROPERTY:${target},LINK_LIBRARIES>)
+  endforeach()
   # The scripts' own #include lines name files beside them.
   target_include_directories(${name} PRIVATE "${CMAKE_CURRENT_SOURCE_DIR}")
   target_link_libraries(${name} PRIVATE vexprepro::vextp)
@@ -215,6 +198,135 @@ function(vex_add_test)
 
   _vex_add_ctest("${name}" "${dir}" "${tdf}")
 endfunction()
+
+# Adds to `sources`, `instrument` and `include_dirs` those of library `target`: its
+# sources (relative to its directory) and its own and public include directories.
+function(_vex_target_files target sources instrument include_dirs)
+  if(NOT TARGET ${target})
+    message(FATAL_ERROR "vex_add_test: LINK `${target}' is not a target")
+  endif()
+  get_target_property(target_dir ${target} SOURCE_DIR)
+  get_target_property(files ${target} SOURCES)
+  foreach(file IN LISTS files)
+    if(NOT file MATCHES "\\$<")
+      get_filename_component(file "${file}" ABSOLUTE BASE_DIR "${target_dir}")
+      list(APPEND ${sources} "${file}")
+      list(APPEND ${instrument} "${file}")
+    endif()
+  endforeach()
+  get_target_property(own ${target} INCLUDE_DIRECTORIES)
+  get_target_property(public ${target} INTERFACE_INCLUDE_DIRECTORIES)
+  foreach(d IN LISTS own public)
+    if(d MATCHES "^\\$<BUILD_INTERFACE:(.*)>$")
+      set(d "${CMAKE_MATCH_1}")
+    endif()
+    if(IS_ABSOLUTE "${d}" AND NOT d MATCHES "\\$<")
+      list(APPEND ${include_dirs} "${d}")
+    endif()
+  endforeach()
+  foreach(v IN ITEMS sources instrument include_dirs)
+    set(${${v}} ${${${v}}} PARENT_SCOPE)
+  endforeach()
+endfunction()
+
+# The base directory of the copies: BASE, or the deepest one holding the files to weave
+# and the driver (whose copy is written below it too).
+function(_vex_base files out)
+  if(VEX_BASE)
+    get_filename_component(base "${VEX_BASE}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+  else()
+    get_filename_component(base "${driver}" DIRECTORY)
+    foreach(file IN LISTS files)
+      _vex_common_directory("${base}" "${file}" base)
+    endforeach()
+  endif()
+  set(${out} "${base}" PARENT_SCOPE)
+endfunction()
+
+# The woven copies of the include directories: each known one, and each directory
+# between an instrumented header and the base, comes first as its copy. Sets `shadows`.
+macro(_vex_shadows)
+  set(holders ${include_dirs})
+  foreach(file IN LISTS instrumented)
+    if(file MATCHES "\\.(h|hh|hpp|hxx|h\\+\\+|inl|ipp|tpp)$")
+      get_filename_component(d "${file}" DIRECTORY)
+      while(d MATCHES "^${base_regex}(/|$)")
+        list(APPEND holders "${d}")
+        get_filename_component(parent "${d}" DIRECTORY)
+        if(parent STREQUAL d)
+          break()
+        endif()
+        set(d "${parent}")
+      endwhile()
+    endif()
+  endforeach()
+  list(REMOVE_DUPLICATES holders)
+  foreach(d IN LISTS holders)
+    if(d MATCHES "^${base_regex}(/|$)")
+      file(RELATIVE_PATH relative "${base}" "${d}")
+      list(APPEND shadows "${woven}/${relative}")
+    endif()
+  endforeach()
+endmacro()
+
+# Weaves the driver and the `instrument` files of vex_add_test into copies below
+# <dir>/woven, and builds the copies: sets `driver`, `sources` and `shadows`.
+macro(_vex_weave)
+  set(instrumented "")
+  foreach(file IN LISTS instrument)
+    get_filename_component(file "${file}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+    list(APPEND instrumented "${file}")
+  endforeach()
+  _vex_base("${instrumented}" base)
+  set(base_regex "")  # what starts the paths below the base, "/" left out
+  if(NOT base STREQUAL "/")
+    string(REGEX REPLACE "([][+.*()^$?|\\\\])" "\\\\\\1" base_regex "${base}")
+  endif()
+  set(woven "${dir}/woven")
+  file(RELATIVE_PATH driver_relative "${base}" "${driver}")
+  set(woven_driver "${woven}/${driver_relative}")
+  set(units "${driver}")
+  set(woven_outputs "${woven_driver}")
+  foreach(file IN LISTS instrumented)
+    if(NOT file MATCHES "^${base_regex}(/|$)")
+      message(FATAL_ERROR "vex_add_test: `${file}' is outside BASE `${base}'")
+    endif()
+    file(RELATIVE_PATH relative "${base}" "${file}")
+    list(APPEND woven_outputs "${woven}/${relative}")
+    if(NOT file MATCHES "\\.(h|hh|hpp|hxx|h\\+\\+|inl|ipp|tpp)$")
+      list(APPEND units "${file}")
+      list(REMOVE_ITEM sources "${file}")  # the woven copy is compiled instead
+      list(APPEND sources "${woven}/${relative}")
+    endif()
+  endforeach()
+  _vex_shadows()
+  _vex_instr_command()
+  set(driver "${woven_driver}")
+endmacro()
+
+# The command weaving `units` with the include path and definitions the build gives
+# them, the copies themselves left out.
+macro(_vex_instr_command)
+  set(stamp "${dir}/woven.stamp")
+  string(REGEX REPLACE "([][+.*()^$?|\\\\])" "\\\\\\1" woven_regex "${woven}")
+  set(includes "$<TARGET_PROPERTY:${name},INCLUDE_DIRECTORIES>")
+  set(includes "$<FILTER:${includes},EXCLUDE,^${woven_regex}(/|$)>")
+  set(defines "$<TARGET_PROPERTY:${name},COMPILE_DEFINITIONS>")
+  set(standard "$<TARGET_PROPERTY:${name},CXX_STANDARD>")
+  add_custom_command(
+    OUTPUT "${stamp}" ${woven_outputs}
+    COMMAND $<TARGET_FILE:vexprepro::vexinstr> -i "${oti}" -o "${woven}" -b "${base}"
+            -MF "${dir}/woven.d" -MT "${stamp}" ${units}
+            -- "-std=c++$<IF:$<BOOL:${standard}>,${standard},17>" "$<$<BOOL:${includes}>:-I$<JOIN:${includes},;-I>>"
+            "$<$<BOOL:${defines}>:-D$<JOIN:${defines},;-D>>"
+    COMMAND ${CMAKE_COMMAND} -E touch "${stamp}"
+    DEPENDS "${oti}" "${driver}" ${instrumented} vexprepro::vexinstr
+    DEPFILE "${dir}/woven.d"
+    WORKING_DIRECTORY "${dir}"
+    COMMENT "vexinstr: ${name}"
+    COMMAND_EXPAND_LISTS
+    VERBATIM)
+endmacro()
 
 # The CTest tests of driver target `name`: one running the whole driver, or with
 # DISCOVER_CASES one per TEST CASE, read from the ctest file the build writes. Uses the
