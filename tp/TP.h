@@ -3,6 +3,7 @@
 // cannot avoid. C++17, standard library only; the calls are in libvextp.
 // Every call records one event of the run in the dynamic file (docs/dynamic_file.md).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <ostream>
 #include <sstream>
@@ -94,47 +95,85 @@ template <typename T>
 struct streamable<T, std::void_t<decltype(std::declval<std::ostream&>() << std::declval<const T&>())>>
     : std::true_type {};
 
-inline void value(const _vex_Car* text, const std::string& v) {
-    _vex_print_value(text, v.data(), v.size());
-}
-inline void value(const _vex_Car* text, const char* v) {
-    if (v)
-        _vex_print_value(text, v, std::char_traits<char>::length(v));
-    else
-        value(text, std::string("(null)"));
+template <typename T>
+std::string streamed(const T& v) {
+    std::ostringstream s;
+    if constexpr (std::is_floating_point_v<T>)
+        s.precision(17);
+    s << v;
+    return s.str();
 }
 
 }  // namespace vex_print_detail
 
+// The printed form of a value, for PRINT and for the operands of a failed comparison.
 template <typename T>
-void _vex_print(const T& v, const _vex_Car* text) {
+std::string _vex_format(const T& v) {
     using namespace vex_print_detail;
     using D = std::decay_t<T>;
     if constexpr (std::is_same_v<D, bool>) {
-        value(text, v ? "true" : "false");
+        return v ? "true" : "false";
     } else if constexpr (std::is_same_v<D, char> || std::is_same_v<D, signed char> ||
                          std::is_same_v<D, unsigned char>) {
-        const char c[4] = {'\'', static_cast<char>(v), '\'', '\0'};
-        value(text, c);
+        return std::string{'\'', static_cast<char>(v), '\''};
     } else if constexpr (std::is_same_v<D, const char*> || std::is_same_v<D, char*>) {
-        value(text, static_cast<const char*>(v));
+        const char* text = v;  // an array decays here, and only a pointer may be null
+        return text ? std::string(text) : std::string("(null)");
+    } else if constexpr (std::is_same_v<D, std::nullptr_t>) {
+        return "nullptr";
     } else if constexpr (std::is_arithmetic_v<D>) {
-        std::ostringstream s;
-        if constexpr (std::is_floating_point_v<D>)
-            s.precision(17);
-        s << v;
-        value(text, s.str());
+        return streamed(v);
     } else if constexpr (std::is_enum_v<D> && !streamable<D>::value) {
-        value(text, std::to_string(static_cast<long long>(v)));
+        return std::to_string(static_cast<long long>(v));
     } else if constexpr (std::is_pointer_v<D> && !streamable<D>::value) {
-        std::ostringstream s;
-        s << static_cast<const void*>(v);
-        value(text, s.str());
+        return streamed(static_cast<const void*>(v));
     } else if constexpr (streamable<D>::value) {
-        std::ostringstream s;
-        s << v;
-        value(text, s.str());
+        return streamed(v);
     } else {
-        value(text, "(a value without operator<<)");
+        return "(a value without operator<<)";
     }
 }
+
+template <typename T>
+void _vex_print(const T& v, const _vex_Car* text) {
+    const std::string value = _vex_format(v);
+    _vex_print_value(text, value.data(), value.size());
+}
+
+// -VALUES: a comparison `left OP right` of a CHECK or PROPERTY expression becomes
+//   _vex_compare<decltype((left)), decltype((right))>(left, right, lambda, "OP")
+// The lambda applies the script's own operator to the operands handed in (a literal
+// operand stays written in it, so `p == 0` still compares with a null pointer constant).
+// Scalars are taken by value, which reads a bit-field once; everything else by a
+// reference of its own value category, so nothing is copied or moved. Nothing is
+// formatted unless the comparison fails; then the values are recorded (VL) before the
+// verdict.
+void _vex_values(const std::string& left, const _vex_Car* op, const std::string& right);
+// A PROPERTY expression that is false, before the verdict (FX).
+void _vex_false_expression(const _vex_Car* text);
+
+template <typename T>
+using _vex_operand_t =
+    std::conditional_t<std::is_scalar_v<std::remove_reference_t<T>>,
+                       std::remove_cv_t<std::remove_reference_t<T>>, T&&>;
+
+template <typename L, typename R, typename C>
+bool _vex_compare(_vex_operand_t<L> l, _vex_operand_t<R> r, C compare, const _vex_Car* op) {
+    if (compare(static_cast<_vex_operand_t<L>&&>(l), static_cast<_vex_operand_t<R>&&>(r)))
+        return true;
+    _vex_values(_vex_format(l), op, _vex_format(r));
+    return false;
+}
+
+inline bool _vex_expression(bool holds, const _vex_Car* text) {
+    if (!holds)
+        _vex_false_expression(text);
+    return holds;
+}
+
+#define _VEX_FWD(x) std::forward<decltype(x)>(x)
+// A copied integral operand is no longer a constant: mixed signs would warn where the
+// script's expression did not.
+#define _VEX_COMPARE_BEGIN \
+    _Pragma("GCC diagnostic push") _Pragma("GCC diagnostic ignored \"-Wsign-compare\"")
+#define _VEX_COMPARE_END _Pragma("GCC diagnostic pop")

@@ -374,6 +374,26 @@ void _vex_print_value(const _vex_Car* text, const char* value, std::size_t lengt
     std::lock_guard<std::mutex> guard(lock);
     append(line.data(), line.size());
 }
+void _vex_values(const std::string& left, const _vex_Car* op, const std::string& right) {
+    std::string line = trace::VALUES.name;
+    line += ' ';
+    trace::append_escaped(line, left);
+    line += '\t';
+    trace::append_escaped(line, op ? op : "");
+    line += '\t';
+    trace::append_escaped(line, right);
+    line += '\n';
+    std::lock_guard<std::mutex> guard(lock);
+    append(line.data(), line.size());
+}
+void _vex_false_expression(const _vex_Car* text) {
+    std::string line = trace::FALSE_EXPRESSION.name;
+    line += ' ';
+    trace::append_escaped(line, text ? text : "");
+    line += '\n';
+    std::lock_guard<std::mutex> guard(lock);
+    append(line.data(), line.size());
+}
 void _vex_print_end() {
     std::lock_guard<std::mutex> guard(lock);
     Line(trace::PRINT_END).write();

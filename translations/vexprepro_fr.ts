@@ -391,6 +391,7 @@ Usage : %1 &lt;SourceFiles&gt;
                   [-E &lt;NumberOfErrors&gt;]
                   [-NODLINE]
                   [-NOPATH]
+                  [-VALUES]
                   [-VELDOR_LOG &lt;VeldorLogFile&gt;]
 
   &lt;SourceFiles&gt;         : OTD or OTC source files (.otd, .stb, .dcl or .otc).
@@ -412,6 +413,7 @@ Utilisation : %1 &lt;FichiersSources&gt;
                         [-E &lt;NombreErreurs&gt;]
                         [-NODLINE]
                         [-NOPATH]
+                        [-VALUES]
                         [-VELDOR_LOG &lt;FichierJournalVeldor&gt;]
 
   &lt;FichiersSources&gt;         : fichiers source OTD ou OTC (.otd, .stb, .dcl ou .otc).

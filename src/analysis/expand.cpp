@@ -191,11 +191,13 @@ struct Defined {
     }
 };
 
-// Every actual text of a list, rewritten in place.
-int substitute_items(ParamItem* items, const ParamBindings& bindings) {
+// Every actual text of a list, rewritten in place; a PRINT keeps what it shows.
+int substitute_items(ParamItem* items, const ParamBindings& bindings, bool keep_shown = false) {
     for (ParamItem* p = items; p; p = p->next) {
         if (!p->text)
             continue;
+        if (keep_shown && !p->shown)
+            p->shown = p->text;
         p->text = substitute_text(p->text, bindings);
         if (!p->text)
             return -1;
@@ -224,7 +226,7 @@ int substitute_own(Component* x, const ParamBindings& bindings) {
     case KIND_CHECK_PROPERTY:
         return substitute_reference(check_property_detail(x)->property, bindings);
     case KIND_RUN_ELEMENT: return substitute_reference(run_element_detail(x)->path, bindings);
-    case KIND_PRINT: return substitute_items(param_list_detail(x)->params, bindings);
+    case KIND_PRINT: return substitute_items(param_list_detail(x)->params, bindings, true);
     case KIND_CHECK: return substitute_name(&check_detail(x)->expression, bindings);
     case KIND_REQUIRE: case KIND_ENSURE: case KIND_EXPRESSION:
         return substitute_name(&x->name, bindings);

@@ -24,6 +24,7 @@ constexpr OptionWord OPTIONS[] = {
     {"-OTI", OPTION_OTI, true},      {"-TDF", OPTION_TDF, true},
     {"-E", OPTION_E, true},          {"-NODLINE", OPTION_NODLINE, false},
     {"-NOPATH", OPTION_NOPATH, false}, {"-VELDOR_LOG", OPTION_VELDOR_LOG, true},
+    {"-VALUES", OPTION_VALUES, false},
 };
 
 const OptionWord* option_word(int code) {
@@ -151,6 +152,8 @@ int parse_command_line(int argc, char** argv) {
             the_options->no_line_directives = true;
         } else if (code == OPTION_NOPATH) {
             the_options->no_path = true;
+        } else if (code == OPTION_VALUES) {
+            the_options->values = true;
         } else {
             if (i + 1 >= argc) {
                 report_error(MSG_ARGUMENT_NEEDED, {}, arg_text(argument));
@@ -180,6 +183,7 @@ constexpr TranslatableText USAGE = QT_TRANSLATE_NOOP3(
     "                  [-E <NumberOfErrors>]\n"
     "                  [-NODLINE]\n"
     "                  [-NOPATH]\n"
+    "                  [-VALUES]\n"
     "                  [-VELDOR_LOG <VeldorLogFile>]\n"
     "\n"
     "  <SourceFiles>         : OTD or OTC source files (.otd, .stb, .dcl or .otc).\n"

@@ -11,6 +11,7 @@ constexpr int OPTION_E = 805;
 constexpr int OPTION_NODLINE = 806;
 constexpr int OPTION_NOPATH = 807;
 constexpr int OPTION_VELDOR_LOG = 808;
+constexpr int OPTION_VALUES = 809;
 
 int classify_option(const char* argument);
 

@@ -26,6 +26,7 @@ struct Options : FileTable {
     ReportSettings report;                // -E, and the log once open
     bool no_line_directives = false;      // -NODLINE
     bool no_path = false;                 // -NOPATH
+    bool values = false;                  // -VALUES: failed comparisons show their operands
     const char* log_name = nullptr;
 };
 

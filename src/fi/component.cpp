@@ -464,7 +464,7 @@ ParamItem* make_items(const ItemRanges& items, int item_kind) {
         ParamItem* item = text ? arena_new(param_pool) : nullptr;
         if (!item)
             return nullptr;  // the items made so far stay unreachable in the pool
-        *item = ParamItem{text, item_kind, nullptr, nullptr};
+        *item = ParamItem{text, item_kind, nullptr, nullptr, nullptr};
         (last ? last->next : first) = item;
         last = item;
     }
@@ -524,7 +524,7 @@ ParamItem* copy_params(const ParamItem* first, bool* failed) {
             *failed = true;
             return copy;
         }
-        *item = ParamItem{p->text, p->item_kind, p->bound, nullptr};
+        *item = ParamItem{p->text, p->item_kind, p->bound, p->shown, nullptr};
         (last ? last->next : copy) = item;
         last = item;
     }

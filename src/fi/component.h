@@ -34,6 +34,8 @@ struct ParamItem {
     const char* text = nullptr;   // interned
     int item_kind = 0;            // PARAM_FORMAL or PARAM_ACTUAL
     const char* bound = nullptr;  // actual items: text of the formal bound by the checker
+    const char* shown = nullptr;  // PRINT items: the text as written, before a copied
+                                  // class's actuals replaced its formals; null: text
     ParamItem* next = nullptr;
 };
 

@@ -47,6 +47,13 @@ constexpr Tag PRINT_START{"PS", 2};           // <id> <file>
 constexpr Tag PRINT_VALUE{"PV", TEXT_FIELD};  // <text>TAB<value>, both escaped
 constexpr Tag PRINT_END{"PE", 0};
 
+// Only from drivers made with -VALUES, just before the failed verdict they explain (any
+// version of the file may hold them): a comparison's operands as printed,
+// <left>TAB<operator>TAB<right>, each escaped; and a PROPERTY's first false expression,
+// <text> escaped, as the PROPERTY wrote it.
+constexpr Tag VALUES{"VL", TEXT_FIELD};
+constexpr Tag FALSE_EXPRESSION{"FX", TEXT_FIELD};
+
 // <verdict> <id> <file> <object> <method>; verdict 1, 0 or n (not judged); <method> is
 // escaped text
 constexpr int CONTRACT_FIELDS = 5;

@@ -2,9 +2,35 @@
 // `if` whose then-branch reports success and whose else-branch reports the failure and
 // runs the ON ERROR reaction.
 #include "fi/names.h"
+#include "gen/comparison.h"
 #include "gen/component_emitters.h"
 
 namespace {
+
+// One operand of the comparison lambda: a literal stays written (its parameter unnamed).
+std::string lambda_operand(std::string_view text, bool literal, const char* name) {
+    return literal ? std::string(text) : std::string("_VEX_FWD(") + name + ")";
+}
+
+// A checked expression; under -VALUES a single comparison is written as a _vex_compare
+// call (tp/TP.h) that records both operands when it fails. One line, so the directives
+// around it still put the user's compile errors on the script's line.
+void emit_checked(Generation& g, std::string_view expression) {
+    Comparison c;
+    if (!g.options->values || !split_comparison(expression, &c)) {
+        emit(g, 0, expression);
+        return;
+    }
+    const std::string left(c.left), right(c.right), op(c.op);
+    std::string text = "_vex_compare<decltype((" + left + ")), decltype((" + right + "))>(" +
+                       left + ", " + right + ", [](auto&&" + (c.left_literal ? "" : " _vex_l") +
+                       ", auto&&" + (c.right_literal ? "" : " _vex_r") +
+                       ") -> bool { _VEX_COMPARE_BEGIN return static_cast<bool>(" +
+                       lambda_operand(c.left, c.left_literal, "_vex_l") + " " + op + " " +
+                       lambda_operand(c.right, c.right_literal, "_vex_r") +
+                       "); _VEX_COMPARE_END }, \"" + op + "\")";
+    emit(g, 0, text);
+}
 
 // After a checked expression: the closing parenthesis, then back to the driver's lines.
 void expression_tail(Generation& g) {
@@ -47,12 +73,29 @@ int gen_check(Generation& g, const Component* k, int depth, const Execution& e,
     emit(g, 0, "*/\n");
     emit(g, depth, "if( ");
     line_to_source(g, k);
-    emit(g, 0, interned_view(expression));
+    emit_checked(g, interned_view(expression));
     expression_tail(g);
     return emit_verdict(g, "_vex_check", k, depth, e, on_error);
 }
 
 namespace {
+
+// Under -VALUES each expression also names itself when it is false (as the PROPERTY
+// wrote it, before the actuals replace its formals).
+void emit_property_expression(Generation& g, const Component* x, std::string_view text) {
+    if (!g.options->values) {
+        emit(g, 0, text);
+        return;
+    }
+    Comparison c;
+    const bool plain = !split_comparison(text, &c);
+    emit(g, 0, plain ? "_vex_expression(static_cast<bool>(( " : "_vex_expression(");
+    emit_checked(g, text);
+    emit(g, 0, plain ? " ))" : "");
+    emit(g, 0, ", \"");
+    emit(g, 0, literal_text(interned_view(x->name)));
+    emit(g, 0, "\")");
+}
 
 // The PROPERTY's expressions joined by &&, each with its own directives; "1" when it has
 // none (`if(  )` would not compile, and a PROPERTY without expressions holds).
@@ -73,7 +116,7 @@ int emit_property_expressions(Generation& g, const Component* property, int dept
         first = false;
         line_to_source(g, x);
         emit(g, 0, "( ");
-        emit(g, 0, interned_view(text));
+        emit_property_expression(g, x, interned_view(text));
         emit(g, 0, " )");
         if (!directives_off(g))
             emit(g, 0, "\n");

@@ -534,7 +534,7 @@ int gen_print(Generation& g, const Component* p, int depth) {
         const char* value = substituted(g, p, item->text);
         if (!value)
             return -1;
-        const std::string text = literal_text(interned_view(item->text));
+        const std::string text = literal_text(interned_view(item->shown ? item->shown : item->text));
         emit(g, depth, "/* ");
         emit(g, 0, comment_text(interned_view(value)));
         emit(g, 0, " => ");

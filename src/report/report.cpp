@@ -523,6 +523,7 @@ private:
             return false;
         ++counts_.checks;
         last_check_ = where;
+        const std::string why = explanation();
         if (f[0] == trace::PASSED)
             return true;
         ++counts_.checks_failed;
@@ -530,8 +531,40 @@ private:
                               : r->tag == listing::ENSURE ? "ENSURE %1 failed"
                                                           : "REQUIRE %1 failed";
         // Expressions are stored as C string contents: shown as the script wrote them.
-        fail(where + ": " + fill(wording, trace::unescape(r->text)));
+        fail(where + ": " + fill(wording, trace::unescape(r->text)) + why);
         return true;
+    }
+
+    // ---- -VALUES: what the next failed verdict is told (VL, FX) ------------------------
+
+    // VL <left>TAB<operator>TAB<right>
+    bool values(const EventRow& row, const Fields& f) {
+        const std::size_t a = f[0].find('\t');
+        const std::size_t b = a == std::string_view::npos ? a : f[0].find('\t', a + 1);
+        if (b == std::string_view::npos)
+            return bad(row.expected);
+        values_ = trace::unescape(f[0].substr(0, a)) + " " +
+                  trace::unescape(f[0].substr(a + 1, b - a - 1)) + " " +
+                  trace::unescape(f[0].substr(b + 1));
+        return true;
+    }
+
+    // FX <text>
+    bool false_expression(const EventRow&, const Fields& f) {
+        false_expression_ = trimmed(trace::unescape(f[0]));
+        return true;
+    }
+
+    // " at (expression): left op right", as much as was recorded; used up by a verdict.
+    std::string explanation() {
+        std::string why;
+        if (!false_expression_.empty())
+            why = " at (" + false_expression_ + ")";
+        if (!values_.empty())
+            why += ": " + values_;
+        values_.clear();
+        false_expression_.clear();
+        return why;
     }
 
     bool unexpected(const EventRow& row, const Fields& f) {
@@ -852,6 +885,7 @@ private:
     std::map<std::pair<unsigned long, unsigned long>, ContractTally> contracts_;
     std::map<std::pair<unsigned long, std::size_t>, ObjectPath> objects_;
     std::string reaction_, print_where_, last_check_, stop_;
+    std::string values_, false_expression_;  // -VALUES, until the verdict they explain
     unsigned long reaction_owner_ = 0;
     bool reaction_open_ = false, ended_ = false, truncated_ = false, outside_failures_ = false;
 };
@@ -891,6 +925,8 @@ const EventRow Reporter::EVENTS[] = {
     {trace::PRINT_START, &Reporter::print_start, nullptr, NAMED},
     {trace::PRINT_VALUE, &Reporter::print_value, nullptr, "a printed text and value expected"},
     {trace::PRINT_END, &Reporter::nothing, nullptr, "nothing expected after `PE'"},
+    {trace::VALUES, &Reporter::values, nullptr, "two values and an operator expected"},
+    {trace::FALSE_EXPRESSION, &Reporter::false_expression, nullptr, "an expression expected"},
     {trace::INVARIANT, &Reporter::contract, "invariant", CONTRACT},
     {trace::PRECONDITION, &Reporter::contract, "precondition", CONTRACT},
     {trace::POSTCONDITION, &Reporter::contract, "postcondition", CONTRACT},

@@ -26,6 +26,7 @@ const std::string USAGE =
     "                  [-E <NumberOfErrors>]\n"
     "                  [-NODLINE]\n"
     "                  [-NOPATH]\n"
+    "                  [-VALUES]\n"
     "                  [-VELDOR_LOG <VeldorLogFile>]\n"
     "\n"
     "  <SourceFiles>         : OTD or OTC source files (.otd, .stb, .dcl or .otc).\n"

@@ -34,7 +34,8 @@ std::string parse(Args args) {
            " E=" + std::to_string(o.report.max_errors);
     if (o.log_name)
         out += std::string(" LOG=") + o.log_name;
-    return out + (o.no_line_directives ? " NODLINE" : "") + (o.no_path ? " NOPATH" : "");
+    return out + (o.no_line_directives ? " NODLINE" : "") + (o.no_path ? " NOPATH" : "") +
+           (o.values ? " VALUES" : "");
 }
 
 Args with_required(Args extra) {
@@ -58,15 +59,15 @@ struct Row {
 
 TEST(CommandLine, AcceptsOptionsInAnyLetterCaseAndTakesValuesLiterally) {
     const Row rows[] = {
-        {with_required({"-E", "12", "-NODLINE", "-NOPATH", "-VELDOR_LOG", "v.log", "c.otc"}),
-         "[s.otd][c.otc]" + REQUIRED + " E=12 LOG=v.log NODLINE NOPATH"},
+        {with_required({"-E", "12", "-NODLINE", "-NOPATH", "-VELDOR_LOG", "v.log", "c.otc", "-VALUES"}),
+         "[s.otd][c.otc]" + REQUIRED + " E=12 LOG=v.log NODLINE NOPATH VALUES"},
         {{"-g", "c++", "-o", "d.cc", "-oti", "i.oti", "-Tdf", "t.tdf", "-e", "3", "-NoDLine",
           "-veldor_log", "v", "a.otd"},
          "[a.otd]" + REQUIRED + " E=3 LOG=v NODLINE"},
         {{"a.otd", "-G", "C++", "-O", "-OTI", "-OTI", "-O", "-TDF", "-E"},
          "[a.otd] O=-OTI OTI=-O TDF=-E E=30"},
-        {with_required({"-NOPATH", "-nopath", "-NODLINE", "-nodline"}),
-         "[s.otd]" + REQUIRED + " E=30 NODLINE NOPATH"},
+        {with_required({"-NOPATH", "-nopath", "-NODLINE", "-nodline", "-values"}),
+         "[s.otd]" + REQUIRED + " E=30 NODLINE NOPATH VALUES"},
         {with_required({"-X", "--help", "", "-", "-OT", "G"}),
          "[s.otd][-X][--help][][-][-OT][G]" + REQUIRED + " E=30"},
         {{"", "-G", "c++", "-O", "", "-OTI", "", "-TDF", ""}, "[] O= OTI= TDF= E=30"},
