@@ -29,6 +29,9 @@ void emit_checked(Generation& g, std::string_view expression) {
                        lambda_operand(c.left, c.left_literal, "_vex_l") + " " + op + " " +
                        lambda_operand(c.right, c.right_literal, "_vex_r") +
                        "); _VEX_COMPARE_END }, \"" + op + "\")";
+    for (char& ch : text)
+        if (ch == '\n' || ch == '\r')
+            ch = ' ';  // outside literals (the scan saw to that): the call stays one line
     emit(g, 0, text);
 }
 

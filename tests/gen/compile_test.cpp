@@ -47,10 +47,15 @@ TEST(GeneratedDrivers, EveryExampleCompilesWithoutAWarning) {
     for (const auto& e : fs::directory_iterator(SOURCE / "examples"))
         if (e.is_regular_file())
             fs::copy_file(e.path(), fs::path(dir.path) / e.path().filename());
+    // With the script of comparisons that -VALUES captures or leaves alone.
+    fs::copy_file(SOURCE / "tests" / "report" / "cases" / "Values" / "values.otd",
+                  fs::path(dir.path) / "values.otd");
     for (const auto& scripts : {std::vector<std::string>{"suite.otd"},
-                                std::vector<std::string>{"account.otd", "account.otc"}}) {
+                                std::vector<std::string>{"account.otd", "account.otc"},
+                                std::vector<std::string>{"values.otd"}}) {
         for (const auto& options :
-             {std::vector<std::string>{}, std::vector<std::string>{"-NODLINE"}}) {
+             {std::vector<std::string>{}, std::vector<std::string>{"-NODLINE"},
+              std::vector<std::string>{"-VALUES"}, std::vector<std::string>{"-VALUES", "-NODLINE"}}) {
             generate(dir.path, scripts, options);
             for (const std::string& compiler : compilers()) {
                 const ShellOutput o = compile(compiler, dir.path, "driver.cc");
@@ -80,23 +85,15 @@ TEST(GeneratedDrivers, EveryGoldenDriverCompiles) {
     }
 }
 
-// A deliberate error in generated code (a runtime call the header does not declare)
-// must be reported at its own driver line, and one in script code at the script line.
-TEST(GeneratedDrivers, CompilerMessagesNameTheDriverLineAndTheScriptLine) {
-    TempDir dir;
-    dir.write("t.otd",
-              "TEST CLASS K {\n"
-              "  TEST CASE t {\n"
-              "    COMMENT a comment\n"
-              "    # int unused_in_script;\n"
-              "    # undeclared_in_script();\n"
-              "  }\n"
-              "  RUN { t; }\n"
-              "}\n"
-              "RUN { K; }\n");
-    generate(dir.path, {"t.otd"});
+namespace {
+
+// One driver of t.otd (below), made with `values` as an option when not empty.
+void expect_messages_at_both_lines(const TempDir& dir, const std::string& values) {
+    generate(fs::path(dir.path), {"t.otd"}, values.empty() ? std::vector<std::string>{}
+                                                 : std::vector<std::string>{values});
     fs::create_directories(fs::path(dir.path) / "lib");
-    fs::copy_file(TARGET_PACKAGE / "lib" / "vxk.h", fs::path(dir.path) / "lib" / "vxk.h");
+    fs::copy_file(TARGET_PACKAGE / "lib" / "vxk.h", fs::path(dir.path) / "lib" / "vxk.h",
+                  fs::copy_options::overwrite_existing);
     std::ifstream in(TARGET_PACKAGE / "lib" / "TP.h");
     std::ofstream out(fs::path(dir.path) / "lib" / "TP.h");
     for (std::string line; std::getline(in, line);)
@@ -117,9 +114,31 @@ TEST(GeneratedDrivers, CompilerMessagesNameTheDriverLineAndTheScriptLine) {
         EXPECT_NE(o.status, 0);
         const std::string driver_path = dir.path + "/driver.cc:" + std::to_string(comment_line);
         EXPECT_NE(o.text.find(driver_path + ":"), std::string::npos) << compiler << ":\n" << o.text;
-        EXPECT_NE(o.text.find(dir.path + "/t.otd:5:"), std::string::npos) << compiler << ":\n"
-                                                                          << o.text;
+        for (const char* line : {"/t.otd:5:", "/t.otd:6:"})
+            EXPECT_NE(o.text.find(dir.path + line), std::string::npos)
+                << compiler << " " << values << ":\n" << o.text;
     }
+}
+
+}  // namespace
+
+// A deliberate error in generated code (a runtime call the header does not declare)
+// must be reported at its own driver line, and one in script code at the script line.
+TEST(GeneratedDrivers, CompilerMessagesNameTheDriverLineAndTheScriptLine) {
+    TempDir dir;
+    dir.write("t.otd",
+              "TEST CLASS K {\n"
+              "  TEST CASE t {\n"
+              "    COMMENT a comment\n"
+              "    # int unused_in_script;\n"
+              "    # undeclared_in_script();\n"
+              "    CHECK (undeclared_in_check == 1);\n"
+              "  }\n"
+              "  RUN { t; }\n"
+              "}\n"
+              "RUN { K; }\n");
+    for (const char* values : {"", "-VALUES"})
+        expect_messages_at_both_lines(dir, values);
 }
 
 // Script texts that would end a comment, break a string literal or form a trigraph,
