@@ -5,7 +5,7 @@
 #   vex_add_test(NAME <name> SCRIPTS <script...> [CONTRACTS <otc script...>]
 #                [SOURCES <code under test...>] [INSTRUMENT <sources and headers...>]
 #                [LINK <library target...>] [BASE <dir>]
-#                [OPTIONS <vexprepro options...>] [DISCOVER_CASES] [ISOLATE]
+#                [OPTIONS <vexprepro options...>] [DISCOVER_CASES] [ISOLATE] [NO_VALUES]
 #                [TIMEOUT <seconds>] [PROPERTIES <test property> <value>...])
 #   (PROPERTIES comes last: what follows it is passed to set_tests_properties.)
 #
@@ -21,6 +21,7 @@
 # that may hold an instrumented header (a LINK target's, and each between such a header
 # and BASE) comes first on the include path, so the copies shadow the originals. The
 # test runs the driver, then vexreport, and fails when a check or a contract failed.
+# vexprepro gets -VALUES (a failed comparison shows its operands) unless NO_VALUES is given.
 # ISOLATE and TIMEOUT pass --vex-isolate and --vex-timeout to the driver; PROPERTIES go to
 # set_tests_properties (a list value is quoted with escaped semicolons: "a\;b"). With
 # DISCOVER_CASES there is one test per TEST CASE instead, `<name>.<dotted path>`, listed
@@ -121,7 +122,7 @@ function(vex_add_test)
       endif()
     endforeach()
   endif()
-  cmake_parse_arguments(VEX "DISCOVER_CASES;ISOLATE" "NAME;TIMEOUT;BASE"
+  cmake_parse_arguments(VEX "DISCOVER_CASES;ISOLATE;NO_VALUES" "NAME;TIMEOUT;BASE"
                         "SCRIPTS;CONTRACTS;SOURCES;INSTRUMENT;OPTIONS;LINK" ${head})
   if(NOT VEX_NAME OR NOT VEX_SCRIPTS)
     message(FATAL_ERROR "vex_add_test: NAME and SCRIPTS are required")
@@ -150,6 +151,10 @@ function(vex_add_test)
     endif()
   endforeach()
 
+  set(values -VALUES)
+  if(VEX_NO_VALUES)
+    set(values "")
+  endif()
   set(driver "${dir}/${name}_driver.cc")
   set(oti "${dir}/${name}.oti")
   set(tdf "${dir}/${name}.tdf")
@@ -157,7 +162,7 @@ function(vex_add_test)
     OUTPUT "${driver}" "${oti}"
     COMMAND ${CMAKE_COMMAND} -E env "TARVELODIR=${VEX_PREFIX}"
             $<TARGET_FILE:vexprepro::vexprepro> ${scripts} -G C++ -O "${driver}" -OTI "${oti}"
-            -TDF "${tdf}" ${VEX_OPTIONS}
+            -TDF "${tdf}" ${values} ${VEX_OPTIONS}
     DEPENDS ${depends} vexprepro::vexprepro
     WORKING_DIRECTORY "${dir}"
     COMMENT "vexprepro: ${name}"
