@@ -5,7 +5,9 @@
 // tenth of the checks (linear: about a tenth of the time). Then the driver options on many
 // TEST CASEs (a class of 100 cases run 100 times): the run without options, --vex-list,
 // --vex-run, and the cost of a fork and a wait per case under --vex-isolate, at 1000 and
-// 100 cases. Build with -DCMAKE_BUILD_TYPE=Release. Argument: the number of checks
+// 100 cases. Last, a million passing comparison checks made with vexprepro -VALUES and
+// without, and their ratio (formatting happens only on failure: at most about 1x more).
+// Build with -DCMAKE_BUILD_TYPE=Release. Argument: the number of checks
 // (1000000 by default).
 #include <chrono>
 #include <cstdio>
@@ -81,12 +83,13 @@ std::string many_cases(int cases, int times) {
     return text + " }\n";
 }
 
-bool build_driver(const fs::path& dir, const std::string& text) {
+bool build_driver(const fs::path& dir, const std::string& text, const std::string& options = "") {
     fs::create_directories(dir);
     std::ofstream(dir / "many.otd") << text;
     int status = 0;
     seconds_of("cd '" + dir.string() + "' && TARVELODIR='" VEX_STAGE_DIR "' '" VEX_BINARY
-               "' many.otd -G C++ -O driver.cc -OTI driver.oti -TDF run.tdf 2>/dev/null && "
+               "' many.otd -G C++ -O driver.cc -OTI driver.oti -TDF run.tdf " + options +
+               " 2>/dev/null && "
                "g++ -std=c++17 -O2 -Wno-unknown-pragmas -I'" VEX_STAGE_DIR "' driver.cc '"
                VEX_STAGE_DIR "/lib/libvextp.a' -pthread -o driver",
                &status);
@@ -125,6 +128,22 @@ bool measure_options(const fs::path& dir) {
     return true;
 }
 
+// `checks` comparisons that pass, each a CHECK of its own, with and without -VALUES.
+bool measure_values(const fs::path& dir, long checks) {
+    const std::string text = "c++# #include <string>\nTEST CLASS Loop\n{\n    TEST CASE Many\n"
+                             "    {\n        # std::string s = \"same\";\n"
+                             "        # for (long i = 0; i < " + std::to_string(checks) +
+                             "L; ++i) {\n        CHECK (i >= 0);\n        CHECK (s == \"same\");\n"
+                             "        # }\n    }\n    RUN { Many; }\n}\nRUN { Loop; }\n";
+    if (!build_driver(dir / "plain", text) || !build_driver(dir / "values", text, "-VALUES"))
+        return false;
+    const double plain = driver_time(dir / "plain", "");
+    const double values = driver_time(dir / "values", "");
+    std::printf("%9ld passing comparisons: plain %.3f s, -VALUES %.3f s: %.2fx\n", 2 * checks,
+                plain, values, values / plain);
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -132,7 +151,8 @@ int main(int argc, char** argv) {
     const fs::path dir = fs::temp_directory_path() / "vexprepro-bench-runtime";
     fs::remove_all(dir);
     const bool ok = measure(dir / "small", checks / 10, true) &&
-                    measure(dir / "large", checks, true) && measure_options(dir / "options");
+                    measure(dir / "large", checks, true) && measure_options(dir / "options") &&
+                    measure_values(dir / "values", checks / 2);
     fs::remove_all(dir);
     return ok ? 0 : 1;
 }
