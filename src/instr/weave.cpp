@@ -14,6 +14,7 @@
 #include <set>
 #include <sstream>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "instr/signature.h"
 
@@ -253,10 +254,47 @@ bool declared_constexpr(CXTranslationUnit tu, CXCursor c, CXSourceLocation body)
     return found;
 }
 
+// The last names that the sections can reach: a function is collected only when its own
+// name is one of `functions` or its class's one of `classes`, so that the bodies of the
+// thousands of functions no section names are never tokenized.
+struct Wanted {
+    std::unordered_set<std::string> functions, classes;
+};
+
+Wanted wanted_names(const Instrumentation& in) {
+    Wanted w;
+    auto function = [&](const std::string& text) {
+        const Signature s = parse_signature(text);
+        if (s.valid && !s.qualified.empty())
+            w.functions.insert(s.qualified.back());
+    };
+    for (const ClassSection& c : in.classes) {
+        const Tokens name = name_parts(c.name);
+        if (!name.empty())
+            w.classes.insert(name.back());
+        for (const WrapSection& x : c.wraps)
+            function(x.signature);
+    }
+    for (const StubSection& x : in.stubs)
+        function(x.signature);
+    for (const MethodSection& x : in.methods)
+        function(x.signature);
+    return w;
+}
+
 struct Walk {
     CXTranslationUnit tu;
     Collected* out;
+    const Wanted* wanted;
 };
+
+bool is_wanted(CXCursor c, const Wanted& w) {
+    if (w.functions.count(function_spelling(c)))
+        return true;
+    const CXCursor parent = clang_getCursorSemanticParent(c);
+    return is_class_kind(clang_getCursorKind(parent)) &&
+           w.classes.count(take(clang_getCursorSpelling(parent)));
+}
 
 // The place after a class declaration's `class' or `struct', kept by its USR.
 void collect_class_key(CXTranslationUnit tu, CXCursor c, Collected& out) {
@@ -364,7 +402,8 @@ CXChildVisitResult visit(CXCursor c, CXCursor, CXClientData data) {
     if (is_class_kind(k) && clang_isCursorDefinition(c))
         collect_class(c, *w.out);
     if (is_function_kind(k) && clang_isCursorDefinition(c)) {
-        collect_function(c, w);
+        if (is_wanted(c, *w.wanted))
+            collect_function(c, w);
         return CXChildVisit_Continue;  // nothing inside a body is named by a section
     }
     return CXChildVisit_Recurse;
@@ -387,7 +426,7 @@ void add_inclusion(CXFile file, CXSourceLocation* stack, unsigned depth, CXClien
 
 // Parses one translation unit and adds what it defines; false after adding its errors.
 bool collect(CXIndex index, const std::string& source, const std::vector<std::string>& args,
-             Collected& out, std::vector<std::string>& errors) {
+             const Wanted& wanted, Collected& out, std::vector<std::string>& errors) {
     std::vector<const char*> argv;
     for (const std::string& a : args)
         argv.push_back(a.c_str());
@@ -410,7 +449,7 @@ bool collect(CXIndex index, const std::string& source, const std::vector<std::st
         clang_disposeDiagnostic(d);
     }
     if (ok) {
-        Walk w{tu, &out};
+        Walk w{tu, &out, &wanted};
         clang_visitChildren(clang_getTranslationUnitCursor(tu), visit, &w);
         clang_getInclusions(tu, add_inclusion, &w);
     }
@@ -729,11 +768,12 @@ std::string apply_edits(const std::string& text, std::vector<Edit> edits) {
 }
 
 // Parses every translation unit; false after adding the errors of those that fail.
-bool collect_all(const WeaveOptions& options, Collected& c, std::vector<std::string>& errors) {
+bool collect_all(const WeaveOptions& options, const Wanted& wanted, Collected& c,
+                 std::vector<std::string>& errors) {
     CXIndex index = clang_createIndex(0, 0);
     bool parsed = true;
     for (const std::string& source : options.sources)
-        parsed = collect(index, source, options.compile_args, c, errors) && parsed;
+        parsed = collect(index, source, options.compile_args, wanted, c, errors) && parsed;
     clang_disposeIndex(index);
     return parsed;
 }
@@ -817,7 +857,7 @@ std::vector<WovenFile> weave(const Instrumentation& in, const WeaveOptions& opti
                              std::vector<std::string>& errors) {
     const std::size_t before = errors.size();
     Collected c;
-    if (!collect_all(options, c, errors))
+    if (!collect_all(options, wanted_names(in), c, errors))
         return {};
     index_definitions(c);
     Plan plan;
