@@ -28,7 +28,8 @@ constexpr const char* USAGE =
     "  Weaves the contract checks, stub conditions and method counters of INSTRUMENTATION\n"
     "  (the -OTI file of vexprepro) into copies of the SOURCEs and of every file of theirs\n"
     "  that is not a system header, written to OUTPUT_DIR at their path relative to\n"
-    "  BASE_DIR (default: the current directory). COMPILER_ARGS (-I, -D, -std ...) are the\n"
+    "  BASE_DIR (default: the current directory); a SOURCE outside BASE_DIR is written\n"
+    "  to OUTPUT_DIR by its file name. COMPILER_ARGS (-I, -D, -std ...) are the\n"
     "  ones the sources are built with. Compile the copies with -I OUTPUT_DIR first and\n"
     "  -I for the Target Package prefix. -MF writes a make-style dependency file naming\n"
     "  TARGET and every file read, so a build weaves again when any of them changes.\n";
@@ -178,12 +179,10 @@ bool woven_parse(const Arguments& a, const std::vector<OutputFile>& outputs,
         if (o.make_directories)
             copies.push_back(WovenFile{o.path, o.text, true});
     std::vector<std::string> units;
-    for (const std::string& source : a.weave.sources) {
-        const std::filesystem::path p(source);
-        const std::string m = mirror(p.parent_path().empty() ? "." : p.parent_path().string(), a);
-        if (!m.empty())
-            units.push_back((std::filesystem::path(m) / p.filename()).string());
-    }
+    for (const std::string& source : a.weave.sources)
+        if (const std::string copy = copy_path(source, a.base, a.output, a.weave.sources);
+            !copy.empty())
+            units.push_back(copy);
     return woven_copies_parse(copies, units, woven_arguments(a), errors);
 }
 
@@ -201,7 +200,7 @@ bool instrument(const Arguments& a, std::vector<std::string>& errors) {
         outputs.push_back(depfile(a, files));
     std::vector<std::string> read = a.weave.sources;
     read.push_back(a.instrumentation);
-    return place_copies(files, read, a.base, a.output, outputs, errors) &&
+    return place_copies(files, a.weave.sources, read, a.base, a.output, outputs, errors) &&
            woven_parse(a, outputs, errors) && write_all_or_nothing(outputs, errors);
 }
 
