@@ -100,6 +100,11 @@ struct FunctionDef {
 template <typename T>
 using Index = std::unordered_map<std::string, std::vector<const T*>>;
 
+struct Alias {
+    Tokens qualified, short_qualified;  // as ClassDef's
+    Tokens type;                        // the canonical type it stands for
+};
+
 struct Collected {
     std::map<std::string, ClassDef> classes;     // by key of the closing brace
     std::map<std::string, FunctionDef> functions;  // by key of the opening brace
@@ -115,6 +120,8 @@ struct Collected {
     Index<FunctionDef> functions_by_name;
     Index<FunctionDef> members;  // by the key of their class
     Index<ClassDef> classes_by_name;
+    // The typedef and alias declarations of the user's files, by last name.
+    std::unordered_map<std::string, std::vector<Alias>> aliases;
 };
 
 // Functions and classes by the last part of their qualified name (every name that
@@ -397,6 +404,15 @@ CXChildVisitResult visit(CXCursor c, CXCursor, CXClientData data) {
     if (place_of(loc, w.out->cleaned, &p))
         w.out->files.insert(p.file);
     const CXCursorKind k = clang_getCursorKind(c);
+    if (k == CXCursor_TypedefDecl || k == CXCursor_TypeAliasDecl) {
+        Alias a;
+        bool in_template = false;
+        a.qualified = qualified_name(c, &in_template, &a.short_qualified);
+        const CXType type = clang_getCanonicalType(clang_getTypedefDeclUnderlyingType(c));
+        a.type = tokenize(take(clang_getTypeSpelling(type)));
+        w.out->aliases[a.qualified.back()].push_back(std::move(a));
+        return CXChildVisit_Continue;
+    }
     if (k == CXCursor_ClassDecl || k == CXCursor_StructDecl)
         collect_class_key(w.tu, c, *w.out);
     if (is_class_kind(k) && clang_isCursorDefinition(c))
@@ -459,9 +475,26 @@ bool collect(CXIndex index, const std::string& source, const std::vector<std::st
 
 // ---- Matching ---------------------------------------------------------------------
 
+// A written parameter through the typedefs of the user's code, to compare with the
+// canonical type of a definition's.
+Tokens without_aliases(const Collected& c, const Tokens& written) {
+    return expand_aliases(written, [&](const Tokens& name) -> const Tokens* {
+        Tokens parts;  // "lib :: Money" -> {"lib", "Money"}
+        std::copy_if(name.begin(), name.end(), std::back_inserter(parts),
+                     [](const std::string& t) { return t != "::"; });
+        const auto it = parts.empty() ? c.aliases.end() : c.aliases.find(parts.back());
+        if (it != c.aliases.end())
+            for (const Alias& a : it->second)
+                if (names_match(parts, a.qualified) || names_match(parts, a.short_qualified))
+                    return &a.type;
+        return nullptr;
+    });
+}
+
 // By name (with or without inline namespaces), constness, ref-qualifier, and each
-// parameter's type as written, as the compiler spells it, or canonical.
-bool signature_matches(const Signature& s, const FunctionDef& f) {
+// parameter's type as written, as the compiler spells it, or canonical (typedefs spelled
+// out on both sides).
+bool signature_matches(const Collected& c, const Signature& s, const FunctionDef& f) {
     if (!(names_match(s.qualified, f.qualified) || names_match(s.qualified, f.short_qualified)) ||
         s.params.size() != f.param_types.size() || s.is_const != f.is_const || s.ref != f.ref)
         return false;
@@ -469,7 +502,8 @@ bool signature_matches(const Signature& s, const FunctionDef& f) {
         if (!same_parameter(s.params[i], f.param_types[i]) &&
             !same_canonical_type(s.params[i], f.param_types[i]) &&
             !same_canonical_type(s.params[i], f.param_spellings[i]) &&
-            !same_canonical_type(s.params[i], f.param_canonical[i]))
+            !same_canonical_type(s.params[i], f.param_canonical[i]) &&
+            !same_canonical_type(without_aliases(c, s.params[i]), f.param_canonical[i]))
             return false;
     return true;
 }
@@ -490,7 +524,7 @@ std::vector<const FunctionDef*> functions_named(const Collected& c, const std::s
     for (const FunctionDef* f : entries(c.functions_by_name, s.qualified.back())) {
         // libclang gives a function template no parameters: the name decides.
         template_named = template_named || (f->in_template && names_match(s.qualified, f->qualified));
-        if (!signature_matches(s, *f))
+        if (!signature_matches(c, s, *f))
             continue;
         const char* refusal = f->in_template  ? "is a template: contracts on templates are not supported"
                               : f->is_defaulted ? "is defaulted (`= default'): it has no body to "
