@@ -289,11 +289,6 @@ Wanted wanted_names(const Instrumentation& in) {
     return w;
 }
 
-struct Walk {
-    CXTranslationUnit tu;
-    Collected* out;
-    const Wanted* wanted;
-};
 
 bool is_wanted(CXCursor c, const Wanted& w) {
     if (w.functions.count(function_spelling(c)))
@@ -303,20 +298,53 @@ bool is_wanted(CXCursor c, const Wanted& w) {
            w.classes.count(take(clang_getCursorSpelling(parent)));
 }
 
-// The place after a class declaration's `class' or `struct', kept by its USR.
-void collect_class_key(CXTranslationUnit tu, CXCursor c, Collected& out) {
+struct Walk {
+    CXTranslationUnit tu;
+    Collected* out;
+    const Wanted* wanted;
+    std::unordered_set<std::string>* defined;  // USRs of the classes defined so far in the unit
+};
+
+// The place after the `class' or `struct' of a declaration of a class (the token at
+// `key`, which a `friend' may precede), kept by the class's USR. A declaration met after
+// the definition is left alone: the tag belongs on the first one, and compilers warn of
+// attributes after a definition.
+void collect_class_key(const Walk& w, CXCursor declaration, CXCursor cls) {
+    const std::string usr = take(clang_getCursorUSR(cls));
+    if (usr.empty() || w.defined->count(usr))
+        return;
     CXToken* t = nullptr;
     unsigned count = 0;
-    clang_tokenize(tu, clang_getRange(clang_getRangeStart(clang_getCursorExtent(c)),
-                                      clang_getCursorLocation(c)), &t, &count);
+    clang_tokenize(w.tu, clang_getRange(clang_getRangeStart(clang_getCursorExtent(declaration)),
+                                        clang_getCursorLocation(declaration)), &t, &count);
+    const unsigned key = count > 1 && take(clang_getTokenSpelling(w.tu, t[0])) == "friend" ? 1 : 0;
     Place p;
-    if (count > 0) {
-        const std::string key = take(clang_getTokenSpelling(tu, t[0]));
-        if ((key == "class" || key == "struct") &&
-            place_of(clang_getRangeEnd(clang_getTokenExtent(tu, t[0])), out.cleaned, &p))
-            out.class_keys[take(clang_getCursorUSR(c))].emplace(key_of(p), p);
+    if (key < count) {
+        const std::string word = take(clang_getTokenSpelling(w.tu, t[key]));
+        if ((word == "class" || word == "struct") &&
+            place_of(clang_getRangeEnd(clang_getTokenExtent(w.tu, t[key])), w.out->cleaned, &p))
+            w.out->class_keys[usr].emplace(key_of(p), p);
     }
-    clang_disposeTokens(tu, t, count);
+    clang_disposeTokens(w.tu, t, count);
+    if (clang_isCursorDefinition(cls))
+        w.defined->insert(usr);
+}
+
+// `friend class X;`: X's declaration when the friend names a class.
+void collect_friend_key(const Walk& w, CXCursor c) {
+    clang_visitChildren(
+        c,
+        [](CXCursor child, CXCursor parent, CXClientData data) {
+            const Walk& w = *static_cast<const Walk*>(data);
+            if (clang_getCursorKind(child) == CXCursor_TypeRef) {
+                const CXCursor cls = clang_getCursorReferenced(child);
+                const CXCursorKind k = clang_getCursorKind(cls);
+                if (k == CXCursor_ClassDecl || k == CXCursor_StructDecl)
+                    collect_class_key(w, parent, cls);
+            }
+            return CXChildVisit_Break;
+        },
+        const_cast<Walk*>(&w));
 }
 
 void collect_class(CXCursor c, Collected& out) {
@@ -414,7 +442,9 @@ CXChildVisitResult visit(CXCursor c, CXCursor, CXClientData data) {
         return CXChildVisit_Continue;
     }
     if (k == CXCursor_ClassDecl || k == CXCursor_StructDecl)
-        collect_class_key(w.tu, c, *w.out);
+        collect_class_key(w, c, c);
+    if (k == CXCursor_FriendDecl)
+        collect_friend_key(w, c);
     if (is_class_kind(k) && clang_isCursorDefinition(c))
         collect_class(c, *w.out);
     if (is_function_kind(k) && clang_isCursorDefinition(c)) {
@@ -465,7 +495,8 @@ bool collect(CXIndex index, const std::string& source, const std::vector<std::st
         clang_disposeDiagnostic(d);
     }
     if (ok) {
-        Walk w{tu, &out, &wanted};
+        std::unordered_set<std::string> defined;
+        Walk w{tu, &out, &wanted, &defined};
         clang_visitChildren(clang_getTranslationUnitCursor(tu), visit, &w);
         clang_getInclusions(tu, add_inclusion, &w);
     }
