@@ -470,6 +470,28 @@ void add_inclusion(CXFile file, CXSourceLocation* stack, unsigned depth, CXClien
         w.out->hosts[name] = includer.file;
 }
 
+// An error as the compiler words it, at the line it names: in a file with #line
+// directives (a generated driver) the script's, with the file's own line after it.
+std::string diagnostic_text(CXDiagnostic d) {
+    const CXSourceLocation loc = clang_getDiagnosticLocation(d);
+    CXFile file = nullptr;
+    unsigned line = 0, column = 0, offset = 0;
+    clang_getFileLocation(loc, &file, &line, &column, &offset);
+    CXString presumed;
+    unsigned presumed_line = 0, presumed_column = 0;
+    clang_getPresumedLocation(loc, &presumed, &presumed_line, &presumed_column);
+    const std::string real = file ? take(clang_getFileName(file)) : std::string();
+    const std::string at = take(presumed);
+    const std::string what = take(clang_getDiagnosticSpelling(d));
+    if (at.empty())
+        return "error: " + what;
+    std::string text = at + ":" + std::to_string(presumed_line) + ":" +
+                       std::to_string(presumed_column) + ": error: " + what;
+    if (!real.empty() && (real != at || line != presumed_line))
+        text += " (" + real + ":" + std::to_string(line) + ")";
+    return text;
+}
+
 // Parses one translation unit and adds what it defines; false after adding its errors.
 bool collect(CXIndex index, const std::string& source, const std::vector<std::string>& args,
              const Wanted& wanted, Collected& out, std::vector<std::string>& errors) {
@@ -488,8 +510,7 @@ bool collect(CXIndex index, const std::string& source, const std::vector<std::st
     for (unsigned i = 0, n = clang_getNumDiagnostics(tu); i < n; ++i) {
         CXDiagnostic d = clang_getDiagnostic(tu, i);
         if (clang_getDiagnosticSeverity(d) >= CXDiagnostic_Error) {
-            errors.push_back(
-                take(clang_formatDiagnostic(d, clang_defaultDiagnosticDisplayOptions())));
+            errors.push_back(diagnostic_text(d));
             ok = false;
         }
         clang_disposeDiagnostic(d);
