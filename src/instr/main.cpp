@@ -171,17 +171,24 @@ std::vector<std::string> woven_arguments(const Arguments& a) {
     return out;
 }
 
-// The woven files at their places, and the woven units, parsed as the build will.
-bool woven_parse(const Arguments& a, const std::vector<OutputFile>& outputs,
-                 std::vector<std::string>& errors) {
+// The woven files at their places, and the woven units that read an edited file, parsed
+// as the build will (a unit reading plain copies alone parsed before as it is).
+bool woven_parse(const Arguments& a, const std::vector<WovenFile>& files,
+                 const std::vector<OutputFile>& outputs, std::vector<std::string>& errors) {
     std::vector<WovenFile> copies;
     for (const OutputFile& o : outputs)
         if (o.make_directories)
-            copies.push_back(WovenFile{o.path, o.text, true});
+            copies.push_back(WovenFile{o.path, o.text, true, {}});
+    std::vector<bool> changed(a.weave.sources.size(), false);
+    for (const WovenFile& f : files)
+        for (const std::size_t unit : f.read_by)
+            if (f.edited && unit < changed.size())
+                changed[unit] = true;
     std::vector<std::string> units;
-    for (const std::string& source : a.weave.sources)
-        if (const std::string copy = copy_path(source, a.base, a.output, a.weave.sources);
-            !copy.empty())
+    for (std::size_t i = 0; i < a.weave.sources.size(); ++i)
+        if (const std::string copy =
+                copy_path(a.weave.sources[i], a.base, a.output, a.weave.sources);
+            changed[i] && !copy.empty())
             units.push_back(copy);
     return woven_copies_parse(copies, units, woven_arguments(a), errors);
 }
@@ -201,7 +208,7 @@ bool instrument(const Arguments& a, std::vector<std::string>& errors) {
     std::vector<std::string> read = a.weave.sources;
     read.push_back(a.instrumentation);
     return place_copies(files, a.weave.sources, read, a.base, a.output, outputs, errors) &&
-           woven_parse(a, outputs, errors) && write_all_or_nothing(outputs, errors);
+           woven_parse(a, files, outputs, errors) && write_all_or_nothing(outputs, errors);
 }
 
 int report(const std::vector<std::string>& errors) {

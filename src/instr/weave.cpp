@@ -109,6 +109,7 @@ struct Collected {
     std::map<std::string, ClassDef> classes;     // by key of the closing brace
     std::map<std::string, FunctionDef> functions;  // by key of the opening brace
     std::set<std::string> files;                 // every user file met
+    std::unordered_map<std::string, std::set<std::size_t>> readers;  // file -> sources reading it
     // Every declaration of a class in the user's files: the place just after its class-key,
     // by the class's USR.
     std::unordered_map<std::string, std::map<std::string, Place>> class_keys;  // by place key
@@ -303,6 +304,7 @@ struct Walk {
     Collected* out;
     const Wanted* wanted;
     std::unordered_set<std::string>* defined;  // USRs of the classes defined so far in the unit
+    std::size_t unit = 0;                      // the index of its source
 };
 
 // The place after the `class' or `struct' of a declaration of a class (the token at
@@ -464,6 +466,7 @@ void add_inclusion(CXFile file, CXSourceLocation* stack, unsigned depth, CXClien
         return;
     const std::string& name = clean(w.out->cleaned, take(clang_getFileName(file)));
     w.out->files.insert(name);
+    w.out->readers[name].insert(w.unit);
     Place includer;
     if (depth > 0 && clang_isDeclaration(clang_getCursorKind(clang_getCursor(w.tu, stack[0]))) &&
         place_of(stack[0], w.out->cleaned, &includer))
@@ -493,8 +496,9 @@ std::string diagnostic_text(CXDiagnostic d) {
 }
 
 // Parses one translation unit and adds what it defines; false after adding its errors.
-bool collect(CXIndex index, const std::string& source, const std::vector<std::string>& args,
-             const Wanted& wanted, Collected& out, std::vector<std::string>& errors) {
+bool collect(CXIndex index, std::size_t unit, const std::string& source,
+             const std::vector<std::string>& args, const Wanted& wanted, Collected& out,
+             std::vector<std::string>& errors) {
     std::vector<const char*> argv;
     for (const std::string& a : args)
         argv.push_back(a.c_str());
@@ -517,7 +521,7 @@ bool collect(CXIndex index, const std::string& source, const std::vector<std::st
     }
     if (ok) {
         std::unordered_set<std::string> defined;
-        Walk w{tu, &out, &wanted, &defined};
+        Walk w{tu, &out, &wanted, &defined, unit};
         clang_visitChildren(clang_getTranslationUnitCursor(tu), visit, &w);
         clang_getInclusions(tu, add_inclusion, &w);
     }
@@ -858,8 +862,9 @@ bool collect_all(const WeaveOptions& options, const Wanted& wanted, Collected& c
                  std::vector<std::string>& errors) {
     CXIndex index = clang_createIndex(0, 0);
     bool parsed = true;
-    for (const std::string& source : options.sources)
-        parsed = collect(index, source, options.compile_args, wanted, c, errors) && parsed;
+    for (std::size_t i = 0; i < options.sources.size(); ++i)
+        parsed = collect(index, i, options.sources[i], options.compile_args, wanted, c, errors) &&
+                 parsed;
     clang_disposeIndex(index);
     return parsed;
 }
@@ -909,6 +914,12 @@ void move_heads(const Collected& c, Edits& edits) {
     }
 }
 
+std::vector<std::size_t> readers_of(const Collected& c, const std::string& file) {
+    const auto it = c.readers.find(file);
+    return it == c.readers.end() ? std::vector<std::size_t>{}
+                                 : std::vector<std::size_t>(it->second.begin(), it->second.end());
+}
+
 // Every user file: a plain copy, or the instrumented one with its head.
 std::vector<WovenFile> copies(const Collected& c, Edits& edits, std::vector<std::string>& errors) {
     std::vector<WovenFile> out;
@@ -920,7 +931,7 @@ std::vector<WovenFile> copies(const Collected& c, Edits& edits, std::vector<std:
         }
         auto it = edits.by_file.find(file);
         if (it == edits.by_file.end()) {
-            out.push_back(WovenFile{file, text, false});
+            out.push_back(WovenFile{file, text, false, readers_of(c, file)});
             continue;
         }
         if (!braces_in_place(file, text, it->second, errors))
@@ -932,7 +943,7 @@ std::vector<WovenFile> copies(const Collected& c, Edits& edits, std::vector<std:
             const unsigned bom = text.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;  // stays first
             it->second.push_back(Edit{bom, -1, head + "#line 1 " + quoted(file) + "\n", 0, 0, 0, {}});
         }
-        out.push_back(WovenFile{file, apply_edits(text, it->second), true});
+        out.push_back(WovenFile{file, apply_edits(text, it->second), true, readers_of(c, file)});
     }
     return out;
 }
