@@ -42,8 +42,8 @@ std::size_t quoted_end(std::string_view s, std::size_t at) {
 std::size_t number_end(std::string_view s, std::size_t i) {
     for (++i; i < s.size(); ++i) {
         const char c = s[i];
-        const bool exponent_sign = (c == '+' || c == '-') && std::string_view("eEpP").find(s[i - 1]) !=
-                                                                 std::string_view::npos;
+        const bool after_e = std::string_view("eEpP").find(s[i - 1]) != std::string_view::npos;
+        const bool exponent_sign = (c == '+' || c == '-') && after_e;
         if (!word_char(c) && c != '.' && c != '\'' && !exponent_sign)
             break;
     }

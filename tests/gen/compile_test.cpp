@@ -55,7 +55,8 @@ TEST(GeneratedDrivers, EveryExampleCompilesWithoutAWarning) {
                                 std::vector<std::string>{"values.otd"}}) {
         for (const auto& options :
              {std::vector<std::string>{}, std::vector<std::string>{"-NODLINE"},
-              std::vector<std::string>{"-VALUES"}, std::vector<std::string>{"-VALUES", "-NODLINE"}}) {
+              std::vector<std::string>{"-VALUES"},
+              std::vector<std::string>{"-VALUES", "-NODLINE"}}) {
             generate(dir.path, scripts, options);
             for (const std::string& compiler : compilers()) {
                 const ShellOutput o = compile(compiler, dir.path, "driver.cc");
