@@ -88,6 +88,7 @@ TEST(Report, UnusableDynamicFilesAreRefusedWithTheirReasonAndNothingWritten) {
         {head + "XT\n", "t.tdf:4: two file indexes expected"},
         {head + "XT 0 0\n", "t.tdf:4: the end of a TEST CASE that was not entered"},
         {head + "PV no tab\n", "t.tdf:4: a printed text and value expected"},
+        {head + "VL 1\t==\n", "t.tdf:4: two values and an operator expected"},
         {head + "SS 10 3 z\n", "t.tdf:4: an object, an id and a file index expected"},
         {head + "CRASH 1x\n", "t.tdf:4: a signal number expected"},
         {head + "END\n", "t.tdf:4: an exit status expected"},
