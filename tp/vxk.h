@@ -6,6 +6,10 @@
 #include <cstdint>
 #include <exception>
 #include <utility>
+#if __cplusplus > 201703L && __has_include(<compare>)
+#include <compare>
+#define _VXK_THREE_WAY 1
+#endif
 
 // The types shared with the driver file (repeating a typedef is harmless).
 typedef int _vex_Int;
@@ -78,6 +82,20 @@ struct _vxk_has_states<C, decltype((void)std::declval<const C&>()._vxk_state)> {
 #define _VXK_CLASS_FILE_CLS _vxk_class_file()
 #define _VXK_CLASS_FILE_ACM _vxk_class_file()
 
+// The members woven into a class take no part in its defaulted comparisons: any two
+// compare equal, so `operator==` and `operator<=>` declared `= default` compare the
+// user's members alone, as before the weave.
+#ifdef _VXK_THREE_WAY
+#define _VXK_NEUTRAL_COMPARISONS(T)                                                      \
+    friend bool operator==(const T&, const T&) { return true; }                          \
+    friend std::strong_ordering operator<=>(const T&, const T&) {                        \
+        return std::strong_ordering::equal;                                              \
+    }
+#else
+#define _VXK_NEUTRAL_COMPARISONS(T) \
+    friend bool operator==(const T&, const T&) { return true; }
+#endif
+
 // The nesting of public calls on one object: only the outermost judges invariants and
 // states. A copy of an object starts outside any call, whatever the original was doing.
 struct _vxk_Depth {
@@ -85,6 +103,19 @@ struct _vxk_Depth {
     _vxk_Depth() = default;
     _vxk_Depth(const _vxk_Depth&) {}
     _vxk_Depth& operator=(const _vxk_Depth&) { return *this; }
+    _VXK_NEUTRAL_COMPARISONS(_vxk_Depth)
+};
+
+// The state an object is in (-1: none yet), read and assigned as a number; a copy takes
+// the original's.
+struct _vxk_StateSlot {
+    _vxk_StateType value = -1L;
+    operator _vxk_StateType() const { return value; }
+    _vxk_StateSlot& operator=(_vxk_StateType v) {
+        value = v;
+        return *this;
+    }
+    _VXK_NEUTRAL_COMPARISONS(_vxk_StateSlot)
 };
 
 // Members every instrumented class receives: its call nesting and its contract script's
@@ -100,7 +131,7 @@ struct _vxk_Depth {
 // the reports of its state-transition body, which name the object. An object made by a
 // constructor nobody wrote gets its first state at the entry of its first public call.
 #define _VXK_STATE_MEMBERS                                                                   \
-    mutable _vxk_StateType _vxk_state = -1L;                                               \
+    mutable _vxk_StateSlot _vxk_state;                                                     \
     void _vxk_state_known() const {                                                        \
         if (_vxk_state < 0)                                                                \
             _vxk_state_step();                                                             \

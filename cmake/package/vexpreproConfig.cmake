@@ -17,10 +17,12 @@
 # library target's sources, include directories and definitions (generator expressions
 # and all) and links what it links: its sources are woven and built into the test instead
 # of the library. The copies stand at their paths relative to BASE, by default the deepest
-# directory holding the woven files and the driver; the copy of every include directory
-# that may hold an instrumented header (a LINK target's, and each between such a header
-# and BASE) comes first on the include path, so the copies shadow the originals. The
-# test runs the driver, then vexreport, and fails when a check or a contract failed.
+# directory holding the INSTRUMENT files and LINK targets' include directories (the
+# driver's copy, when the driver lies outside it, stands in the woven directory by its file
+# name); the copy of every include directory that may hold an instrumented header (a LINK
+# target's, and each between such a header and BASE) comes first on the include path, so
+# the copies shadow the originals. The test runs the driver, then vexreport, and fails
+# when a check or a contract failed.
 # ISOLATE and TIMEOUT pass --vex-isolate and --vex-timeout to the driver; PROPERTIES go to
 # set_tests_properties (a list value is quoted with escaped semicolons: "a\;b"). With
 # DISCOVER_CASES there is one test per TEST CASE instead, `<name>.<dotted path>`, listed
@@ -230,15 +232,20 @@ function(_vex_target_files target sources instrument include_dirs)
 endfunction()
 
 # The base directory of the copies: BASE, or the deepest one holding the files to weave
-# and the driver (whose copy is written below it too).
+# and the LINK targets' include directories, where the headers woven with their sources
+# are (the driver's own directory when there are none). The driver's copy goes below it too
+# when it lies there, else by its file name straight into the woven directory.
 function(_vex_base files out)
   if(VEX_BASE)
     get_filename_component(base "${VEX_BASE}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
-  else()
-    get_filename_component(base "${driver}" DIRECTORY)
+  elseif(files)
+    list(GET files 0 first)
+    get_filename_component(base "${first}" DIRECTORY)
     foreach(file IN LISTS files)
       _vex_common_directory("${base}" "${file}" base)
     endforeach()
+  else()
+    get_filename_component(base "${driver}" DIRECTORY)
   endif()
   set(${out} "${base}" PARENT_SCOPE)
 endfunction()
@@ -277,13 +284,19 @@ macro(_vex_weave)
     get_filename_component(file "${file}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
     list(APPEND instrumented "${file}")
   endforeach()
-  _vex_base("${instrumented}" base)
+  set(holders ${instrumented} ${include_dirs})
+  list(REMOVE_ITEM holders "${CMAKE_CURRENT_SOURCE_DIR}")  # the tests' own, unless listed
+  _vex_base("${holders}" base)
   set(base_regex "")  # what starts the paths below the base, "/" left out
   if(NOT base STREQUAL "/")
     string(REGEX REPLACE "([][+.*()^$?|\\\\])" "\\\\\\1" base_regex "${base}")
   endif()
   set(woven "${dir}/woven")
-  file(RELATIVE_PATH driver_relative "${base}" "${driver}")
+  if(driver MATCHES "^${base_regex}/")
+    file(RELATIVE_PATH driver_relative "${base}" "${driver}")
+  else()
+    get_filename_component(driver_relative "${driver}" NAME)
+  endif()
   set(woven_driver "${woven}/${driver_relative}")
   set(units "${driver}")
   set(woven_outputs "${woven_driver}")

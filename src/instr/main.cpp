@@ -28,7 +28,8 @@ constexpr const char* USAGE =
     "  Weaves the contract checks, stub conditions and method counters of INSTRUMENTATION\n"
     "  (the -OTI file of vexprepro) into copies of the SOURCEs and of every file of theirs\n"
     "  that is not a system header, written to OUTPUT_DIR at their path relative to\n"
-    "  BASE_DIR (default: the current directory). COMPILER_ARGS (-I, -D, -std ...) are the\n"
+    "  BASE_DIR (default: the current directory); a SOURCE outside BASE_DIR is written\n"
+    "  to OUTPUT_DIR by its file name. COMPILER_ARGS (-I, -D, -std ...) are the\n"
     "  ones the sources are built with. Compile the copies with -I OUTPUT_DIR first and\n"
     "  -I for the Target Package prefix. -MF writes a make-style dependency file naming\n"
     "  TARGET and every file read, so a build weaves again when any of them changes.\n";
@@ -170,20 +171,25 @@ std::vector<std::string> woven_arguments(const Arguments& a) {
     return out;
 }
 
-// The woven files at their places, and the woven units, parsed as the build will.
-bool woven_parse(const Arguments& a, const std::vector<OutputFile>& outputs,
-                 std::vector<std::string>& errors) {
+// The woven files at their places, and the woven units that read an edited file, parsed
+// as the build will (a unit reading plain copies alone parsed before as it is).
+bool woven_parse(const Arguments& a, const std::vector<WovenFile>& files,
+                 const std::vector<OutputFile>& outputs, std::vector<std::string>& errors) {
     std::vector<WovenFile> copies;
     for (const OutputFile& o : outputs)
         if (o.make_directories)
-            copies.push_back(WovenFile{o.path, o.text, true});
+            copies.push_back(WovenFile{o.path, o.text, true, {}});
+    std::vector<bool> changed(a.weave.sources.size(), false);
+    for (const WovenFile& f : files)
+        for (const std::size_t unit : f.read_by)
+            if (f.edited && unit < changed.size())
+                changed[unit] = true;
     std::vector<std::string> units;
-    for (const std::string& source : a.weave.sources) {
-        const std::filesystem::path p(source);
-        const std::string m = mirror(p.parent_path().empty() ? "." : p.parent_path().string(), a);
-        if (!m.empty())
-            units.push_back((std::filesystem::path(m) / p.filename()).string());
-    }
+    for (std::size_t i = 0; i < a.weave.sources.size(); ++i)
+        if (const std::string copy =
+                copy_path(a.weave.sources[i], a.base, a.output, a.weave.sources);
+            changed[i] && !copy.empty())
+            units.push_back(copy);
     return woven_copies_parse(copies, units, woven_arguments(a), errors);
 }
 
@@ -201,8 +207,8 @@ bool instrument(const Arguments& a, std::vector<std::string>& errors) {
         outputs.push_back(depfile(a, files));
     std::vector<std::string> read = a.weave.sources;
     read.push_back(a.instrumentation);
-    return place_copies(files, read, a.base, a.output, outputs, errors) &&
-           woven_parse(a, outputs, errors) && write_all_or_nothing(outputs, errors);
+    return place_copies(files, a.weave.sources, read, a.base, a.output, outputs, errors) &&
+           woven_parse(a, files, outputs, errors) && write_all_or_nothing(outputs, errors);
 }
 
 int report(const std::vector<std::string>& errors) {

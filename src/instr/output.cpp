@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 #include <unistd.h>
@@ -108,11 +109,24 @@ void put_back(const std::vector<OutputFile>& files, std::vector<Swap>& swaps) {
 
 }  // namespace
 
-bool place_copies(const std::vector<WovenFile>& files, const std::vector<std::string>& read,
-                  const std::string& base_dir, const std::string& output_dir,
-                  std::vector<OutputFile>& out, std::vector<std::string>& errors) {
+std::string copy_path(const std::string& file, const std::string& base_dir,
+                      const std::string& output_dir, const std::vector<std::string>& units) {
+    const fs::path real = real_path(file), output = real_path(output_dir);
+    const fs::path relative = real.lexically_relative(real_path(base_dir));
+    if (!relative.empty() && *relative.begin() != "..")
+        return (output / relative).string();
+    for (const std::string& unit : units)
+        if (real_path(unit) == real)
+            return (output / real.filename()).string();
+    return {};
+}
+
+bool place_copies(const std::vector<WovenFile>& files, const std::vector<std::string>& units,
+                  const std::vector<std::string>& read, const std::string& base_dir,
+                  const std::string& output_dir, std::vector<OutputFile>& out,
+                  std::vector<std::string>& errors) {
     const std::size_t before = errors.size();
-    const fs::path base = real_path(base_dir), output = real_path(output_dir);
+    const fs::path output = real_path(output_dir);
     std::set<std::string> inputs;
     for (const std::string& r : read)
         inputs.insert(real_path(r));
@@ -121,21 +135,26 @@ bool place_copies(const std::vector<WovenFile>& files, const std::vector<std::st
     for (const OutputFile& o : out)  // the dependency file: any name but an input's
         check_target(o.path, inputs, {real_path(o.path)}, errors);
     const std::set<std::string> ours = written_before(output);
+    std::map<std::string, std::string> targets;  // target -> the file copied there
     std::string manifest;
     for (const WovenFile& f : files) {
-        const fs::path relative = fs::path(f.path).lexically_relative(base);
-        if (relative.empty() || *relative.begin() == "..") {
+        const std::string target = copy_path(f.path, base_dir, output_dir, units);
+        if (target.empty()) {
             // Headers of other projects (the Target Package itself, say) are read, not
             // copied; but what had to be changed must be written.
             if (f.edited)
                 errors.push_back("`" + f.path + "' is outside the base directory `" +
-                                 base.string() + "' (give a wider one with -b)");
+                                 real_path(base_dir) + "' (give a wider one with -b)");
             continue;
         }
-        const fs::path target = output / relative;
-        if (check_target(target.string(), inputs, ours, errors))
-            out.push_back(OutputFile{target.string(), f.text, true});
-        manifest += relative.string() + "\n";
+        if (const auto [it, added] = targets.emplace(target, f.path); !added) {
+            errors.push_back("`" + f.path + "' and `" + it->second + "' would both be copied to `" +
+                             target + "': give a base directory (-b) holding both");
+            continue;
+        }
+        if (check_target(target, inputs, ours, errors))
+            out.push_back(OutputFile{target, f.text, true});
+        manifest += fs::path(target).lexically_relative(output).string() + "\n";
     }
     const fs::path list = output / MANIFEST;
     if (check_target(list.string(), inputs, {real_path(list)}, errors))

@@ -21,13 +21,20 @@ struct OutputFile {
 // with them: a later run may replace those files and no other.
 constexpr const char* MANIFEST = ".vexinstr-written";
 
-// Where the copies go: <output_dir>/<path relative to base_dir>, appended to `out` with
-// the manifest. A plain copy outside base_dir is left out; an instrumented one there is
-// an error, as is a target that is one of `read` (or a file of `files`) or an existing
-// file the manifest does not name. False after appending the errors.
-bool place_copies(const std::vector<WovenFile>& files, const std::vector<std::string>& read,
-                  const std::string& base_dir, const std::string& output_dir,
-                  std::vector<OutputFile>& out, std::vector<std::string>& errors);
+// Where the copy of `file` goes: <output_dir>/<its path relative to base_dir>; for one of
+// the `units` (the sources named on the command line) outside base_dir, such as a driver
+// generated in a build tree, <output_dir>/<its file name>; otherwise "" (not copied).
+std::string copy_path(const std::string& file, const std::string& base_dir,
+                      const std::string& output_dir, const std::vector<std::string>& units);
+
+// The copies at their copy_path, appended to `out` with the manifest. A plain copy that
+// has none is left out; an instrumented one is an error, as are two files with one
+// target, a target that is one of `read` (or a file of `files`) and an existing file the
+// manifest does not name. False after appending the errors.
+bool place_copies(const std::vector<WovenFile>& files, const std::vector<std::string>& units,
+                  const std::vector<std::string>& read, const std::string& base_dir,
+                  const std::string& output_dir, std::vector<OutputFile>& out,
+                  std::vector<std::string>& errors);
 
 // Writes every file in order, or none (the files replaced put back); false after
 // appending the errors.

@@ -204,6 +204,10 @@ bool same_parameter(const Tokens& written, const Tokens& type) {
     return Tokens(written.begin(), written.end() - 1) == type;
 }
 
+bool is_name_token(const std::string& token) {
+    return token == "::" || (is_identifier(token) && token != "const" && token != "volatile");
+}
+
 bool names_match(const Tokens& suffix, const Tokens& full) {
     if (suffix.empty() || suffix.size() > full.size())
         return false;

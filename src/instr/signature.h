@@ -38,5 +38,35 @@ bool same_parameter(const Tokens& written, const Tokens& type);
 // name matching at a "::" boundary ("size_t" and "std::size_t").
 bool same_canonical_type(const Tokens& written, const Tokens& canonical);
 
+// `written` with every name that `alias` knows (a typedef or alias declaration of the
+// user's code, "lib::Money") replaced by the tokens of the type it stands for, so that a
+// type written through a typedef matches a definition written without it.
+template <typename Lookup>
+Tokens expand_aliases(const Tokens& written, const Lookup& alias);
+
 // Whether `suffix` ends `full` at a "::" boundary ("Account::f" ends "bank::Account::f").
 bool names_match(const Tokens& suffix, const Tokens& full);
+
+// ---- expand_aliases --------------------------------------------------------------
+
+bool is_name_token(const std::string& token);  // an identifier or "::", not a qualifier
+
+template <typename Lookup>
+Tokens expand_aliases(const Tokens& written, const Lookup& alias) {
+    Tokens out;
+    for (std::size_t i = 0; i < written.size();) {
+        std::size_t end = i;
+        while (end < written.size() && is_name_token(written[end]))
+            ++end;
+        if (end == i) {
+            out.push_back(written[i++]);
+            continue;
+        }
+        const Tokens name(written.begin() + static_cast<std::ptrdiff_t>(i),
+                          written.begin() + static_cast<std::ptrdiff_t>(end));
+        const Tokens* type = alias(name);
+        out.insert(out.end(), type ? type->begin() : name.begin(), type ? type->end() : name.end());
+        i = end;
+    }
+    return out;
+}

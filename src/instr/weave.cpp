@@ -14,6 +14,7 @@
 #include <set>
 #include <sstream>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "instr/signature.h"
 
@@ -99,10 +100,16 @@ struct FunctionDef {
 template <typename T>
 using Index = std::unordered_map<std::string, std::vector<const T*>>;
 
+struct Alias {
+    Tokens qualified, short_qualified;  // as ClassDef's
+    Tokens type;                        // the canonical type it stands for
+};
+
 struct Collected {
     std::map<std::string, ClassDef> classes;     // by key of the closing brace
     std::map<std::string, FunctionDef> functions;  // by key of the opening brace
     std::set<std::string> files;                 // every user file met
+    std::unordered_map<std::string, std::set<std::size_t>> readers;  // file -> sources reading it
     // Every declaration of a class in the user's files: the place just after its class-key,
     // by the class's USR.
     std::unordered_map<std::string, std::map<std::string, Place>> class_keys;  // by place key
@@ -114,6 +121,8 @@ struct Collected {
     Index<FunctionDef> functions_by_name;
     Index<FunctionDef> members;  // by the key of their class
     Index<ClassDef> classes_by_name;
+    // The typedef and alias declarations of the user's files, by last name.
+    std::unordered_map<std::string, std::vector<Alias>> aliases;
 };
 
 // Functions and classes by the last part of their qualified name (every name that
@@ -253,25 +262,91 @@ bool declared_constexpr(CXTranslationUnit tu, CXCursor c, CXSourceLocation body)
     return found;
 }
 
+// The last names that the sections can reach: a function is collected only when its own
+// name is one of `functions` or its class's one of `classes`, so that the bodies of the
+// thousands of functions no section names are never tokenized.
+struct Wanted {
+    std::unordered_set<std::string> functions, classes;
+};
+
+Wanted wanted_names(const Instrumentation& in) {
+    Wanted w;
+    auto function = [&](const std::string& text) {
+        const Signature s = parse_signature(text);
+        if (s.valid && !s.qualified.empty())
+            w.functions.insert(s.qualified.back());
+    };
+    for (const ClassSection& c : in.classes) {
+        const Tokens name = name_parts(c.name);
+        if (!name.empty())
+            w.classes.insert(name.back());
+        for (const WrapSection& x : c.wraps)
+            function(x.signature);
+    }
+    for (const StubSection& x : in.stubs)
+        function(x.signature);
+    for (const MethodSection& x : in.methods)
+        function(x.signature);
+    return w;
+}
+
+
+bool is_wanted(CXCursor c, const Wanted& w) {
+    if (w.functions.count(function_spelling(c)))
+        return true;
+    const CXCursor parent = clang_getCursorSemanticParent(c);
+    return is_class_kind(clang_getCursorKind(parent)) &&
+           w.classes.count(take(clang_getCursorSpelling(parent)));
+}
+
 struct Walk {
     CXTranslationUnit tu;
     Collected* out;
+    const Wanted* wanted;
+    std::unordered_set<std::string>* defined;  // USRs of the classes defined so far in the unit
+    std::size_t unit = 0;                      // the index of its source
 };
 
-// The place after a class declaration's `class' or `struct', kept by its USR.
-void collect_class_key(CXTranslationUnit tu, CXCursor c, Collected& out) {
+// The place after the `class' or `struct' of a declaration of a class (the token at
+// `key`, which a `friend' may precede), kept by the class's USR. A declaration met after
+// the definition is left alone: the tag belongs on the first one, and compilers warn of
+// attributes after a definition.
+void collect_class_key(const Walk& w, CXCursor declaration, CXCursor cls) {
+    const std::string usr = take(clang_getCursorUSR(cls));
+    if (usr.empty() || w.defined->count(usr))
+        return;
     CXToken* t = nullptr;
     unsigned count = 0;
-    clang_tokenize(tu, clang_getRange(clang_getRangeStart(clang_getCursorExtent(c)),
-                                      clang_getCursorLocation(c)), &t, &count);
+    clang_tokenize(w.tu, clang_getRange(clang_getRangeStart(clang_getCursorExtent(declaration)),
+                                        clang_getCursorLocation(declaration)), &t, &count);
+    const unsigned key = count > 1 && take(clang_getTokenSpelling(w.tu, t[0])) == "friend" ? 1 : 0;
     Place p;
-    if (count > 0) {
-        const std::string key = take(clang_getTokenSpelling(tu, t[0]));
-        if ((key == "class" || key == "struct") &&
-            place_of(clang_getRangeEnd(clang_getTokenExtent(tu, t[0])), out.cleaned, &p))
-            out.class_keys[take(clang_getCursorUSR(c))].emplace(key_of(p), p);
+    if (key < count) {
+        const std::string word = take(clang_getTokenSpelling(w.tu, t[key]));
+        if ((word == "class" || word == "struct") &&
+            place_of(clang_getRangeEnd(clang_getTokenExtent(w.tu, t[key])), w.out->cleaned, &p))
+            w.out->class_keys[usr].emplace(key_of(p), p);
     }
-    clang_disposeTokens(tu, t, count);
+    clang_disposeTokens(w.tu, t, count);
+    if (clang_isCursorDefinition(cls))
+        w.defined->insert(usr);
+}
+
+// `friend class X;`: X's declaration when the friend names a class.
+void collect_friend_key(const Walk& w, CXCursor c) {
+    clang_visitChildren(
+        c,
+        [](CXCursor child, CXCursor parent, CXClientData data) {
+            const Walk& w = *static_cast<const Walk*>(data);
+            if (clang_getCursorKind(child) == CXCursor_TypeRef) {
+                const CXCursor cls = clang_getCursorReferenced(child);
+                const CXCursorKind k = clang_getCursorKind(cls);
+                if (k == CXCursor_ClassDecl || k == CXCursor_StructDecl)
+                    collect_class_key(w, parent, cls);
+            }
+            return CXChildVisit_Break;
+        },
+        const_cast<Walk*>(&w));
 }
 
 void collect_class(CXCursor c, Collected& out) {
@@ -359,12 +434,24 @@ CXChildVisitResult visit(CXCursor c, CXCursor, CXClientData data) {
     if (place_of(loc, w.out->cleaned, &p))
         w.out->files.insert(p.file);
     const CXCursorKind k = clang_getCursorKind(c);
+    if (k == CXCursor_TypedefDecl || k == CXCursor_TypeAliasDecl) {
+        Alias a;
+        bool in_template = false;
+        a.qualified = qualified_name(c, &in_template, &a.short_qualified);
+        const CXType type = clang_getCanonicalType(clang_getTypedefDeclUnderlyingType(c));
+        a.type = tokenize(take(clang_getTypeSpelling(type)));
+        w.out->aliases[a.qualified.back()].push_back(std::move(a));
+        return CXChildVisit_Continue;
+    }
     if (k == CXCursor_ClassDecl || k == CXCursor_StructDecl)
-        collect_class_key(w.tu, c, *w.out);
+        collect_class_key(w, c, c);
+    if (k == CXCursor_FriendDecl)
+        collect_friend_key(w, c);
     if (is_class_kind(k) && clang_isCursorDefinition(c))
         collect_class(c, *w.out);
     if (is_function_kind(k) && clang_isCursorDefinition(c)) {
-        collect_function(c, w);
+        if (is_wanted(c, *w.wanted))
+            collect_function(c, w);
         return CXChildVisit_Continue;  // nothing inside a body is named by a section
     }
     return CXChildVisit_Recurse;
@@ -379,15 +466,39 @@ void add_inclusion(CXFile file, CXSourceLocation* stack, unsigned depth, CXClien
         return;
     const std::string& name = clean(w.out->cleaned, take(clang_getFileName(file)));
     w.out->files.insert(name);
+    w.out->readers[name].insert(w.unit);
     Place includer;
     if (depth > 0 && clang_isDeclaration(clang_getCursorKind(clang_getCursor(w.tu, stack[0]))) &&
         place_of(stack[0], w.out->cleaned, &includer))
         w.out->hosts[name] = includer.file;
 }
 
+// An error as the compiler words it, at the line it names: in a file with #line
+// directives (a generated driver) the script's, with the file's own line after it.
+std::string diagnostic_text(CXDiagnostic d) {
+    const CXSourceLocation loc = clang_getDiagnosticLocation(d);
+    CXFile file = nullptr;
+    unsigned line = 0, column = 0, offset = 0;
+    clang_getFileLocation(loc, &file, &line, &column, &offset);
+    CXString presumed;
+    unsigned presumed_line = 0, presumed_column = 0;
+    clang_getPresumedLocation(loc, &presumed, &presumed_line, &presumed_column);
+    const std::string real = file ? take(clang_getFileName(file)) : std::string();
+    const std::string at = take(presumed);
+    const std::string what = take(clang_getDiagnosticSpelling(d));
+    if (at.empty())
+        return "error: " + what;
+    std::string text = at + ":" + std::to_string(presumed_line) + ":" +
+                       std::to_string(presumed_column) + ": error: " + what;
+    if (!real.empty() && (real != at || line != presumed_line))
+        text += " (" + real + ":" + std::to_string(line) + ")";
+    return text;
+}
+
 // Parses one translation unit and adds what it defines; false after adding its errors.
-bool collect(CXIndex index, const std::string& source, const std::vector<std::string>& args,
-             Collected& out, std::vector<std::string>& errors) {
+bool collect(CXIndex index, std::size_t unit, const std::string& source,
+             const std::vector<std::string>& args, const Wanted& wanted, Collected& out,
+             std::vector<std::string>& errors) {
     std::vector<const char*> argv;
     for (const std::string& a : args)
         argv.push_back(a.c_str());
@@ -403,14 +514,14 @@ bool collect(CXIndex index, const std::string& source, const std::vector<std::st
     for (unsigned i = 0, n = clang_getNumDiagnostics(tu); i < n; ++i) {
         CXDiagnostic d = clang_getDiagnostic(tu, i);
         if (clang_getDiagnosticSeverity(d) >= CXDiagnostic_Error) {
-            errors.push_back(
-                take(clang_formatDiagnostic(d, clang_defaultDiagnosticDisplayOptions())));
+            errors.push_back(diagnostic_text(d));
             ok = false;
         }
         clang_disposeDiagnostic(d);
     }
     if (ok) {
-        Walk w{tu, &out};
+        std::unordered_set<std::string> defined;
+        Walk w{tu, &out, &wanted, &defined, unit};
         clang_visitChildren(clang_getTranslationUnitCursor(tu), visit, &w);
         clang_getInclusions(tu, add_inclusion, &w);
     }
@@ -420,9 +531,26 @@ bool collect(CXIndex index, const std::string& source, const std::vector<std::st
 
 // ---- Matching ---------------------------------------------------------------------
 
+// A written parameter through the typedefs of the user's code, to compare with the
+// canonical type of a definition's.
+Tokens without_aliases(const Collected& c, const Tokens& written) {
+    return expand_aliases(written, [&](const Tokens& name) -> const Tokens* {
+        Tokens parts;  // "lib :: Money" -> {"lib", "Money"}
+        std::copy_if(name.begin(), name.end(), std::back_inserter(parts),
+                     [](const std::string& t) { return t != "::"; });
+        const auto it = parts.empty() ? c.aliases.end() : c.aliases.find(parts.back());
+        if (it != c.aliases.end())
+            for (const Alias& a : it->second)
+                if (names_match(parts, a.qualified) || names_match(parts, a.short_qualified))
+                    return &a.type;
+        return nullptr;
+    });
+}
+
 // By name (with or without inline namespaces), constness, ref-qualifier, and each
-// parameter's type as written, as the compiler spells it, or canonical.
-bool signature_matches(const Signature& s, const FunctionDef& f) {
+// parameter's type as written, as the compiler spells it, or canonical (typedefs spelled
+// out on both sides).
+bool signature_matches(const Collected& c, const Signature& s, const FunctionDef& f) {
     if (!(names_match(s.qualified, f.qualified) || names_match(s.qualified, f.short_qualified)) ||
         s.params.size() != f.param_types.size() || s.is_const != f.is_const || s.ref != f.ref)
         return false;
@@ -430,7 +558,8 @@ bool signature_matches(const Signature& s, const FunctionDef& f) {
         if (!same_parameter(s.params[i], f.param_types[i]) &&
             !same_canonical_type(s.params[i], f.param_types[i]) &&
             !same_canonical_type(s.params[i], f.param_spellings[i]) &&
-            !same_canonical_type(s.params[i], f.param_canonical[i]))
+            !same_canonical_type(s.params[i], f.param_canonical[i]) &&
+            !same_canonical_type(without_aliases(c, s.params[i]), f.param_canonical[i]))
             return false;
     return true;
 }
@@ -451,7 +580,7 @@ std::vector<const FunctionDef*> functions_named(const Collected& c, const std::s
     for (const FunctionDef* f : entries(c.functions_by_name, s.qualified.back())) {
         // libclang gives a function template no parameters: the name decides.
         template_named = template_named || (f->in_template && names_match(s.qualified, f->qualified));
-        if (!signature_matches(s, *f))
+        if (!signature_matches(c, s, *f))
             continue;
         const char* refusal = f->in_template  ? "is a template: contracts on templates are not supported"
                               : f->is_defaulted ? "is defaulted (`= default'): it has no body to "
@@ -729,11 +858,13 @@ std::string apply_edits(const std::string& text, std::vector<Edit> edits) {
 }
 
 // Parses every translation unit; false after adding the errors of those that fail.
-bool collect_all(const WeaveOptions& options, Collected& c, std::vector<std::string>& errors) {
+bool collect_all(const WeaveOptions& options, const Wanted& wanted, Collected& c,
+                 std::vector<std::string>& errors) {
     CXIndex index = clang_createIndex(0, 0);
     bool parsed = true;
-    for (const std::string& source : options.sources)
-        parsed = collect(index, source, options.compile_args, c, errors) && parsed;
+    for (std::size_t i = 0; i < options.sources.size(); ++i)
+        parsed = collect(index, i, options.sources[i], options.compile_args, wanted, c, errors) &&
+                 parsed;
     clang_disposeIndex(index);
     return parsed;
 }
@@ -783,6 +914,12 @@ void move_heads(const Collected& c, Edits& edits) {
     }
 }
 
+std::vector<std::size_t> readers_of(const Collected& c, const std::string& file) {
+    const auto it = c.readers.find(file);
+    return it == c.readers.end() ? std::vector<std::size_t>{}
+                                 : std::vector<std::size_t>(it->second.begin(), it->second.end());
+}
+
 // Every user file: a plain copy, or the instrumented one with its head.
 std::vector<WovenFile> copies(const Collected& c, Edits& edits, std::vector<std::string>& errors) {
     std::vector<WovenFile> out;
@@ -794,7 +931,7 @@ std::vector<WovenFile> copies(const Collected& c, Edits& edits, std::vector<std:
         }
         auto it = edits.by_file.find(file);
         if (it == edits.by_file.end()) {
-            out.push_back(WovenFile{file, text, false});
+            out.push_back(WovenFile{file, text, false, readers_of(c, file)});
             continue;
         }
         if (!braces_in_place(file, text, it->second, errors))
@@ -806,7 +943,7 @@ std::vector<WovenFile> copies(const Collected& c, Edits& edits, std::vector<std:
             const unsigned bom = text.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;  // stays first
             it->second.push_back(Edit{bom, -1, head + "#line 1 " + quoted(file) + "\n", 0, 0, 0, {}});
         }
-        out.push_back(WovenFile{file, apply_edits(text, it->second), true});
+        out.push_back(WovenFile{file, apply_edits(text, it->second), true, readers_of(c, file)});
     }
     return out;
 }
@@ -817,7 +954,7 @@ std::vector<WovenFile> weave(const Instrumentation& in, const WeaveOptions& opti
                              std::vector<std::string>& errors) {
     const std::size_t before = errors.size();
     Collected c;
-    if (!collect_all(options, c, errors))
+    if (!collect_all(options, wanted_names(in), c, errors))
         return {};
     index_definitions(c);
     Plan plan;

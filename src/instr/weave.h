@@ -19,6 +19,7 @@ struct WovenFile {
     std::string path;     // the original, absolute and cleaned
     std::string text;     // its instrumented copy
     bool edited = false;  // false: a plain copy, kept so includes find the copies
+    std::vector<std::size_t> read_by;  // the sources (indexes) whose units read it
 };
 
 // The copies; none after appending the messages (parser diagnostics as "file:line:col:

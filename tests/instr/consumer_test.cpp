@@ -3,6 +3,8 @@
 // the library as a LINK target, the driver woven for its stubs and method counters alone.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "support/test_support.h"
 
 TEST(Consumer, LibraryLayoutBuildsAndEveryKindOfFailureFailsItsTest) {
@@ -18,6 +20,11 @@ TEST(Consumer, LibraryLayoutBuildsAndEveryKindOfFailureFailsItsTest) {
         " -DCMAKE_CXX_FLAGS='-Wall -Wextra -Werror' -DCMAKE_EXE_LINKER_FLAGS=" +
         shell_quoted(VEX_TEST_LINK_FLAGS) + " && " + cmake + " --build " + shell_quoted(build));
     ASSERT_EQ(built.status, 0) << built.text;
+    // The build tree is outside the sources: the copies stand below the library's own
+    // directory, the driver by its name, not at their absolute paths.
+    const std::string woven = build + "/tests/vex_good/woven/";
+    for (const char* copy : {"include/bank/account.h", "src/account.cc", "good_driver.cc"})
+        EXPECT_TRUE(std::filesystem::exists(woven + copy)) << copy;
     struct Run {
         const char* test;
         bool passes;

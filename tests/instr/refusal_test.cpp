@@ -123,6 +123,12 @@ TEST(Instrumentor, RefusesWhatItCannotPlaceOrWriteAndLeavesNoFileBehind) {
             "-i t.oti -o out -b src src/a.cc -- -std=c++17",
             "vexinstr: `%D/inc/shape.h' is outside the base directory `%D/src' (give a wider "
             "one with -b)\n"},
+        // Two sources outside the base would take one name in the output directory.
+        Row{{{"t.oti", plain}, {"x/a.cc", SOURCE}, {"y/a.cc", "int g() { return 0; }\n"},
+             {"base/b.h", ""}},
+            "-i t.oti -o out -b base x/a.cc y/a.cc",
+            "vexinstr: `%D/y/a.cc' and `%D/x/a.cc' would both be copied to `%D/out/a.cc': give "
+            "a base directory (-b) holding both\n"},
         // The base directory spelled another way, a file of the user's where a copy goes.
         Row{{{"t.oti", plain}, {"a.cc", SOURCE}, {"sub/b.h", ""}},
             "-i t.oti -o ./sub/.. a.cc",

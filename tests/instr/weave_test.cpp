@@ -174,11 +174,11 @@ TEST(Instrumentor, AWovenCopyThatDoesNotParseIsAnInternalError) {
     const std::string unit = dir.path + "/woven/a.cc";
     std::vector<std::string> errors;
     EXPECT_FALSE(woven_copies_parse(
-        {WovenFile{unit, "#line 7 \"a.cc\"\nint f() { return 1 }\n", true}}, {unit}, {}, errors));
+        {WovenFile{unit, "#line 7 \"a.cc\"\nint f() { return 1 }\n", true, {}}}, {unit}, {}, errors));
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].rfind("internal error: the weave broke the code: a.cc:7:", 0), 0u)
         << errors[0];
     errors.clear();
-    EXPECT_TRUE(woven_copies_parse({WovenFile{unit, "int f() { return 1; }\n", true}}, {unit},
+    EXPECT_TRUE(woven_copies_parse({WovenFile{unit, "int f() { return 1; }\n", true, {}}}, {unit},
                                    {}, errors));
 }

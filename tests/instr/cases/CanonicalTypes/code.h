@@ -10,6 +10,9 @@ public:
     void b(size_t n) { total += n; }
     void k(Key const& key) { total += key.k; }
     void m(Money amount) { total += amount; }
+    void n(long amount) { total += amount; }
+    typedef unsigned Count;
+    void c(const unsigned int& n) { total += n; }
     int operator()(int x) const { return x + total; }
     explicit operator bool() const { return total != 0; }
     long total = 0;

@@ -1,0 +1,2 @@
+#include "code.h"
+int twice(int n) { return 2 * n; }
