@@ -77,6 +77,7 @@ int parse_arguments(int argc, char** argv, Arguments& a) {
         return usage_error("-i and -o are required");
     if (a.weave.sources.empty())
         return usage_error("no source to instrument");
+    a.weave.base = a.base;
     if (a.depfile.empty() != a.depfile_target.empty())
         return usage_error("-MF and -MT go together");
     return GO_ON;

@@ -116,6 +116,7 @@ struct Collected {
     // A file included inside a class, namespace or linkage block -> the file including it.
     std::unordered_map<std::string, std::string> hosts;
     CleanNames cleaned;
+    std::string base;  // the base directory, absolute and cleaned; "" when not known
     // Filled once everything is collected, in the order of the maps above, so that a
     // section finds its candidates without a scan of every definition.
     Index<FunctionDef> functions_by_name;
@@ -425,10 +426,28 @@ void collect_function(CXCursor c, const Walk& w) {
     w.out->functions.emplace(key_of(f.open), std::move(f));
 }
 
+// Whether `loc` is in a file of the user's: not a system header, or one under the base
+// directory (a project's own headers reached through -isystem, as CMake passes those of
+// imported targets).
+bool users_location(const Walk& w, CXSourceLocation loc) {
+    if (!clang_Location_isInSystemHeader(loc))
+        return true;
+    const std::string& base = w.out->base;
+    if (base.empty() || base == "/")
+        return false;
+    CXFile file = nullptr;
+    clang_getFileLocation(loc, &file, nullptr, nullptr, nullptr);
+    if (!file)
+        return false;
+    const std::string& name = clean(w.out->cleaned, take(clang_getFileName(file)));
+    return name.size() > base.size() && name.compare(0, base.size(), base) == 0 &&
+           name[base.size()] == '/';
+}
+
 CXChildVisitResult visit(CXCursor c, CXCursor, CXClientData data) {
     const Walk& w = *static_cast<Walk*>(data);
     const CXSourceLocation loc = clang_getCursorLocation(c);
-    if (clang_Location_isInSystemHeader(loc))
+    if (!users_location(w, loc))
         return CXChildVisit_Continue;
     Place p;
     if (place_of(loc, w.out->cleaned, &p))
@@ -462,7 +481,7 @@ CXChildVisitResult visit(CXCursor c, CXCursor, CXClientData data) {
 // A file whose #include stands inside a declaration (the cursor there is one) gets a host.
 void add_inclusion(CXFile file, CXSourceLocation* stack, unsigned depth, CXClientData data) {
     const Walk& w = *static_cast<Walk*>(data);
-    if (clang_Location_isInSystemHeader(clang_getLocationForOffset(w.tu, file, 0)))
+    if (!users_location(w, clang_getLocationForOffset(w.tu, file, 0)))
         return;
     const std::string& name = clean(w.out->cleaned, take(clang_getFileName(file)));
     w.out->files.insert(name);
@@ -860,6 +879,8 @@ std::string apply_edits(const std::string& text, std::vector<Edit> edits) {
 // Parses every translation unit; false after adding the errors of those that fail.
 bool collect_all(const WeaveOptions& options, const Wanted& wanted, Collected& c,
                  std::vector<std::string>& errors) {
+    if (!options.base.empty())
+        c.base = clean(c.cleaned, options.base);
     CXIndex index = clang_createIndex(0, 0);
     bool parsed = true;
     for (std::size_t i = 0; i < options.sources.size(); ++i)

@@ -13,6 +13,7 @@
 struct WeaveOptions {
     std::vector<std::string> sources;       // the translation units to parse
     std::vector<std::string> compile_args;  // -I, -D, -std ... as the build passes them
+    std::string base;  // the copies' base directory: a system header under it is the user's
 };
 
 struct WovenFile {

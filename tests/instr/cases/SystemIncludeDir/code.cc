@@ -1,0 +1,2 @@
+#include "code.h"
+void bank::Account::deposit(int amount) { balance += amount; }
