@@ -52,8 +52,13 @@ void send_byte(int fd, char byte) {
             continue;
         if (pid < 0)
             break;
-        for (pid_t h; read(handed_over_pipe[0], &h, sizeof h) == sizeof h;)
-            handed.push_back(h);
+        for (pid_t h;;) {
+            const ssize_t got = read(handed_over_pipe[0], &h, sizeof h);
+            if (got == sizeof h)
+                handed.push_back(h);
+            else if (got >= 0 || errno != EINTR)
+                break;
+        }
         bool was_handed = false;
         for (std::size_t i = 0; i < handed.size() && !was_handed; ++i)
             if (handed[i] == pid) {

@@ -181,7 +181,8 @@ bool discover(Plan* p) {
             break;
     close(fds[0]);
     int status = 0;
-    waitpid(child, &status, 0);
+    while (child >= 0 && waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
     if (child < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0 || !read_plan_text(text, p)) {
         std::fprintf(stderr, "vextp: the pass that lists the test cases did not finish (a "
                              "PROLOGUE or EPILOGUE crashed or ended the process)\n");
@@ -192,15 +193,7 @@ bool discover(Plan* p) {
 
 void send_plan(const Plan& p) {
     const std::string text = plan_text(p);
-    for (std::size_t done = 0; done < text.size();) {
-        const ssize_t n = write(plan_pipe, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            std::_Exit(3);
-        done += static_cast<std::size_t>(n);
-    }
-    std::_Exit(0);
+    std::_Exit(write_all(plan_pipe, text.data(), text.size()) ? 0 : 3);
 }
 
 }  // namespace vexrt

@@ -114,6 +114,8 @@ bool discovering();
 // ---- Writing, as runtime.cpp does it (safe in a signal handler but write_line) ---------
 
 void write_line(const std::string& line);  // a whole record with its line feed
+// All of it, retried when a signal interrupts; false with errno set when it failed.
+bool write_all(int fd, const char* data, std::size_t n);
 void write_enter(int kind, unsigned long id, int file, unsigned long caller, int caller_file);
 void write_exit(int kind, int file, int caller_file);
 void write_exit_unlocked(int kind, int file, int caller_file);  // in a signal handler

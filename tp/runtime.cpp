@@ -6,20 +6,31 @@
 // start of the case that was running. The driver's options (control.cpp) decide which
 // classes, suites and cases are entered. Calls made before _vex_init (static objects of
 // the code under test) are kept and written once the file is open.
-// A dynamic file that cannot be created ends the driver with a message and status 2;
-// after that nothing fails: a write that does not go through is dropped, as the run must
-// not stop for its trace.
+// A dynamic file that cannot be created ends the driver with a message and status 2. The
+// run never stops for its trace, but it never loses events silently either: the first
+// write that does not go through (a full disk) is said on standard error, nothing more is
+// written, and the driver's exit status becomes 2 (vexreport then finds the file
+// incomplete). A write interrupted by a signal is retried.
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <typeinfo>
 #include <fcntl.h>
 #include <mutex>
 #include <string>
 #include <unistd.h>
 #include <vector>
+#if defined(__has_include)
+#if __has_include(<cxxabi.h>)
+#include <cxxabi.h>
+#define VEX_HAS_CXXABI 1
+#endif
+#endif
 
 #include "TP.h"
 #include "formats/trace.h"  // private to the library: the installed headers stay alone
@@ -32,6 +43,9 @@ constexpr std::size_t BUFFER = std::size_t{1} << 16;
 struct Trace {
     int fd = -1;
     bool ended = false;
+    bool write_failed = false;  // a write did not go through: nothing more is written
+    std::string name;           // of the dynamic file, for the message
+    std::vector<long long> started;  // microseconds at each open class, suite and case
     char buffer[BUFFER];
     std::size_t used = 0;
     std::string early;  // before _vex_init
@@ -42,17 +56,22 @@ struct Trace {
 Trace run;        // the dynamic file of this run
 std::mutex lock;  // code under test may run threads
 
+// The first write that failed, said once; write(2) only, as drain() may run in a signal
+// handler.
+void write_failed(int error) {
+    run.write_failed = true;
+    const char* parts[] = {"vextp: cannot write the dynamic file `", run.name.c_str(), "': ",
+                           std::strerror(error),
+                           "; the events after that are lost and the driver's status is 2\n"};
+    for (const char* p : parts)
+        vexrt::write_all(2, p, std::strlen(p));
+}
+
 // Writes the buffer out; safe in a signal handler (write(2) only).
 void drain() {
-    std::size_t done = 0;
-    while (run.fd >= 0 && done < run.used) {
-        const ssize_t n = write(run.fd, run.buffer + done, run.used - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
+    if (run.fd >= 0 && !run.write_failed && run.used > 0 &&
+        !vexrt::write_all(run.fd, run.buffer, run.used))
+        write_failed(errno);
     run.used = 0;
 }
 
@@ -65,16 +84,18 @@ void append(const char* text, std::size_t n) {
     if (run.used + n > BUFFER)
         drain();
     if (n > BUFFER) {  // a huge printed value: straight to the file
-        for (std::size_t done = 0; done < n;) {
-            const ssize_t w = write(run.fd, text + done, n - done);
-            if (w <= 0)
-                return;
-            done += static_cast<std::size_t>(w);
-        }
+        if (!run.write_failed && !vexrt::write_all(run.fd, text, n))
+            write_failed(errno);
         return;
     }
     std::memcpy(run.buffer + run.used, text, n);
     run.used += n;
+}
+
+long long microseconds_now() {  // clock_gettime: safe in a signal handler
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<long long>(t.tv_sec) * 1000000 + t.tv_nsec / 1000;
 }
 
 // One line being formatted: a tag, then fields separated by blanks.
@@ -131,6 +152,29 @@ void record_enter(const trace::Tag& tag, _vex_Id id, _vex_Int file, _vex_Id call
     Line(tag).hex(id).file(file).hex(caller).file(caller_file).write();
 }
 
+// Class, suite and case enters start a clock that their exits read (TM before X?).
+void record_enter_timed(const trace::Tag& tag, _vex_Id id, _vex_Int file, _vex_Id caller,
+                        _vex_Int caller_file) {
+    std::lock_guard<std::mutex> guard(lock);
+    run.started.push_back(microseconds_now());
+    Line(tag).hex(id).file(file).hex(caller).file(caller_file).write();
+}
+
+// Without the lock: the timeout handler writes the running case's end too.
+void record_exit_unlocked(const trace::Tag& tag, _vex_Int file, _vex_Int caller_file) {
+    if (!run.started.empty()) {
+        const long long elapsed = microseconds_now() - run.started.back();
+        run.started.pop_back();
+        Line(trace::ELAPSED).hex(static_cast<unsigned long>(elapsed > 0 ? elapsed : 0)).write();
+    }
+    Line(tag).file(file).file(caller_file).write();
+}
+
+void record_exit_timed(const trace::Tag& tag, _vex_Int file, _vex_Int caller_file) {
+    std::lock_guard<std::mutex> guard(lock);
+    record_exit_unlocked(tag, file, caller_file);
+}
+
 // ---- Abnormal ends ------------------------------------------------------------------
 
 constexpr int FATAL_SIGNALS[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
@@ -138,9 +182,12 @@ constexpr int FATAL_SIGNALS[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 extern "C" void on_fatal_signal(int signal) {
     // The lock may be held by the code that crashed: the buffer is written as it is. In an
     // isolated case the process waiting at the case start writes CRASH.
+    // A buffer too full for CRASH is written out first.
     char line[32];
     int n = std::snprintf(line, sizeof line, "%s %d\n", trace::CRASH.name, signal);
-    if (!vexrt::in_case_child && run.used + static_cast<std::size_t>(n) <= BUFFER) {
+    if (!vexrt::in_case_child) {
+        if (run.used + static_cast<std::size_t>(n) > BUFFER)
+            drain();
         std::memcpy(run.buffer + run.used, line, static_cast<std::size_t>(n));
         run.used += static_cast<std::size_t>(n);
     }
@@ -190,6 +237,16 @@ void record_state(const trace::Tag& tag, const void* object, long id, _vex_Int f
         .write();
 }
 
+// SF <method>: the states are judged as the outermost public call ends, still inside it.
+void record_fault_method() {
+    std::string line = trace::FAULT_METHOD.name;
+    line += ' ';
+    trace::append_escaped(line, methods.empty() ? "" : methods.back().method);
+    line += '\n';
+    std::lock_guard<std::mutex> guard(lock);
+    append(line.data(), line.size());
+}
+
 }  // namespace
 
 // ---- What the run's control writes ----------------------------------------------------
@@ -207,14 +264,28 @@ void write_line(const std::string& line) {
 }
 void append_raw(const char* text) { append(text, std::strlen(text)); }
 void write_enter(int kind, unsigned long id, int file, unsigned long caller, int caller_file) {
-    record_enter(*ENTER_TAGS[kind], id, file, caller, caller_file);
+    record_enter_timed(*ENTER_TAGS[kind], id, file, caller, caller_file);
 }
 void write_exit(int kind, int file, int caller_file) {
-    std::lock_guard<std::mutex> guard(lock);
-    Line(*EXIT_TAGS[kind]).file(file).file(caller_file).write();
+    record_exit_timed(*EXIT_TAGS[kind], file, caller_file);
 }
 void write_exit_unlocked(int kind, int file, int caller_file) {
-    Line(*EXIT_TAGS[kind]).file(file).file(caller_file).write();
+    record_exit_unlocked(*EXIT_TAGS[kind], file, caller_file);
+}
+
+bool write_all(int fd, const char* data, std::size_t n) {
+    for (std::size_t done = 0; done < n;) {
+        const ssize_t w = write(fd, data + done, n - done);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0) {
+            if (w == 0)
+                errno = EIO;
+            return false;
+        }
+        done += static_cast<std::size_t>(w);
+    }
+    return true;
 }
 void drain_buffer() { drain(); }
 void stop_trace() {
@@ -232,6 +303,7 @@ namespace {
 void open_trace(const char* name, _vex_Ulong id_offset, _vex_Ulong message_offset,
                 _vex_Ulong text_offset) {
     std::lock_guard<std::mutex> guard(lock);
+    run.name = name;
     run.fd = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (run.fd < 0) {
         std::fprintf(stderr, "vextp: cannot create the dynamic file `%s': %s\n", name,
@@ -271,12 +343,13 @@ void _vex_term() {
         return;
     Line(trace::END).hex(run.failures ? 1 : 0).write();
     drain();
-    close(run.fd);
+    if (close(run.fd) != 0 && !run.write_failed)
+        write_failed(errno);
     run.fd = -1;
     run.ended = true;
 }
 
-int _vex_exit_status() { return run.failures ? 1 : 0; }
+int _vex_exit_status() { return run.write_failed ? 2 : run.failures ? 1 : 0; }
 
 _vex_Int _vex_add_source_file(unsigned sum_a, unsigned sum_b) {
     std::lock_guard<std::mutex> guard(lock);
@@ -293,34 +366,34 @@ _vex_Int _vex_add_source_file(unsigned sum_a, unsigned sum_b) {
 void _vex_enter_test_class(_vex_Id id, _vex_Int f, _vex_Id caller, _vex_Int cf) {
     if (vexrt::active())
         return vexrt::enter(vexrt::CLASS, id, f, caller, cf);
-    record_enter(trace::ENTER_CLASS, id, f, caller, cf);
+    record_enter_timed(trace::ENTER_CLASS, id, f, caller, cf);
 }
 void _vex_exit_test_class(_vex_Int f, _vex_Int cf) {
     if (vexrt::active())
         return vexrt::leave(vexrt::CLASS, f, cf);
-    record(trace::EXIT_CLASS, static_cast<unsigned>(f), cf);
+    record_exit_timed(trace::EXIT_CLASS, f, cf);
 }
 void _vex_enter_test_suite(_vex_Id id, _vex_Int f, _vex_Id caller, _vex_Int cf) {
     if (vexrt::active())
         return vexrt::enter(vexrt::SUITE, id, f, caller, cf);
-    record_enter(trace::ENTER_SUITE, id, f, caller, cf);
+    record_enter_timed(trace::ENTER_SUITE, id, f, caller, cf);
 }
 void _vex_exit_test_suite(_vex_Int f, _vex_Int cf) {
     if (vexrt::active())
         return vexrt::leave(vexrt::SUITE, f, cf);
-    record(trace::EXIT_SUITE, static_cast<unsigned>(f), cf);
+    record_exit_timed(trace::EXIT_SUITE, f, cf);
 }
 void _vex_enter_test_case(_vex_Id id, _vex_Int f, _vex_Id caller, _vex_Int cf) {
     if (vexrt::active())
         return vexrt::enter(vexrt::CASE, id, f, caller, cf);
-    record_enter(trace::ENTER_CASE, id, f, caller, cf);
+    record_enter_timed(trace::ENTER_CASE, id, f, caller, cf);
     std::lock_guard<std::mutex> guard(lock);
     drain();  // a kill from outside leaves everything up to this case's start
 }
 void _vex_exit_test_case(_vex_Int f, _vex_Int cf) {
     if (vexrt::active())
         return vexrt::leave(vexrt::CASE, f, cf);
-    record(trace::EXIT_CASE, static_cast<unsigned>(f), cf);
+    record_exit_timed(trace::EXIT_CASE, f, cf);
 }
 void _vex_enter_proc(_vex_Id id, _vex_Int f, _vex_Id caller, _vex_Int cf) {
     record_enter(trace::ENTER_PROC, id, f, caller, cf);
@@ -357,8 +430,47 @@ void _vex_exit_error(_vex_Id id) {
     std::lock_guard<std::mutex> guard(lock);
     Line(trace::EXIT_ERROR).hex(id).write();
 }
+namespace {
+
+// The type of the exception being handled, demangled where the compiler tells it.
+std::string exception_type() {
+#if defined(VEX_HAS_CXXABI)
+    if (const std::type_info* type = abi::__cxa_current_exception_type()) {
+        int status = 0;
+        char* name = abi::__cxa_demangle(type->name(), nullptr, nullptr, &status);
+        std::string text = status == 0 && name ? name : type->name();
+        std::free(name);
+        return text;
+    }
+#endif
+    return "(an exception of unknown type)";
+}
+
+// UD <type>TAB<what()>: called from the driver's catch (...), so the exception is current.
+void record_exception() {
+    std::string line = trace::EXCEPTION_TYPE.name;
+    line += ' ';
+    trace::append_escaped(line, exception_type());
+    line += '\t';
+#if defined(__cpp_exceptions) || defined(__EXCEPTIONS)
+    try {
+        if (std::current_exception())
+            std::rethrow_exception(std::current_exception());
+    } catch (const std::exception& e) {
+        trace::append_escaped(line, e.what());
+    } catch (...) {
+    }
+#endif
+    line += '\n';
+    std::lock_guard<std::mutex> guard(lock);
+    append(line.data(), line.size());
+}
+
+}  // namespace
+
 void _vex_unexpected_exception(_vex_Id id, _vex_Int f) {
     ++run.failures;
+    record_exception();
     record(trace::UNEXPECTED, id, f);
 }
 void _vex_comment(_vex_Id id, _vex_Int f) { record(trace::COMMENT, id, f); }
@@ -436,9 +548,17 @@ void _vxk_report_transition(const void* object, long id, _vex_Int file) {
 }
 void _vxk_report_illegal_transition(const void* object, long id, _vex_Int file) {
     ++run.failures;
+    record_fault_method();
     record_state(trace::ILLEGAL_TRANSITION, object, id, file);
 }
 void _vxk_report_multiple_transitions(const void* object, long id, _vex_Int file) {
     ++run.failures;
+    record_fault_method();
     record_state(trace::MULTIPLE_TRANSITIONS, object, id, file);
+}
+void _vxk_object_lifetime(const void* object) {
+    std::lock_guard<std::mutex> guard(lock);
+    Line(trace::OBJECT_LIFETIME)
+        .hex(static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(object)))
+        .write();
 }

@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 #include <exception>
+#include <utility>
 #if __cplusplus > 201703L && __has_include(<compare>)
 #include <compare>
 #define _VXK_THREE_WAY 1
@@ -61,6 +62,18 @@ void _vxk_report_current_state(const void* object, long state_id, _vex_Int file)
 void _vxk_report_transition(const void* object, long transition_id, _vex_Int file);
 void _vxk_report_illegal_transition(const void* object, long state_id, _vex_Int file);
 void _vxk_report_multiple_transitions(const void* object, long state_id, _vex_Int file);
+// An object with states begins (its constructor starts) or ends (its destructor ended) at
+// that address: a later object there has a path of its own.
+void _vxk_object_lifetime(const void* object);
+
+template <typename C, typename = void>
+struct _vxk_has_states {
+    static constexpr bool value = false;
+};
+template <typename C>
+struct _vxk_has_states<C, decltype((void)std::declval<const C&>()._vxk_state)> {
+    static constexpr bool value = true;
+};
 
 // Static tables of a class's state chart, written as class members.
 #define _VXK_STATIC_CONST static inline const
@@ -146,6 +159,9 @@ public:
     _vxk_ObjectGuard(const C* object, const char* method, int kind)
         : object_(object), kind_(kind), uncaught_(std::uncaught_exceptions()) {
         _vxk_enter_method(object_, method);
+        if constexpr (_vxk_has_states<C>::value)
+            if (kind_ == CONSTRUCTOR && object_->_vxk_depth.calls == 0)
+                _vxk_object_lifetime(object_);
         if (object_->_vxk_depth.calls++ == 0 && kind_ != CONSTRUCTOR) {
             object_->_vxk_check_invariants();
             if (kind_ == METHOD)
@@ -159,6 +175,9 @@ public:
             object_->_vxk_state_step();
         }
         _vxk_exit_method(object_);
+        if constexpr (_vxk_has_states<C>::value)
+            if (kind_ == DESTRUCTOR && object_->_vxk_depth.calls == 0)
+                _vxk_object_lifetime(object_);
     }
     _vxk_ObjectGuard(const _vxk_ObjectGuard&) = delete;
     _vxk_ObjectGuard& operator=(const _vxk_ObjectGuard&) = delete;

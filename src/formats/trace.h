@@ -13,7 +13,7 @@
 namespace trace {
 
 constexpr const char* MAGIC = "VEXTRACE";  // first line: "VEXTRACE <version in hexadecimal>"
-constexpr int VERSION = 2;
+constexpr int VERSION = 3;
 constexpr int OLDEST_VERSION = 1;  // what a reader still accepts
 
 // A record's tag and the number of blank-separated fields after it. TEXT_FIELD marks a
@@ -41,6 +41,9 @@ constexpr Tag CHECK{"CK", 3}, CHECK_PROPERTY{"CP", 3}, CHECK_CONDITION{"CR", 3},
 constexpr Tag ENTER_ERROR{"OE", 2};  // <on error id> <file>; id 0: the default reaction
 constexpr Tag EXIT_ERROR{"OX", 1};   // <id> the reaction ends at
 constexpr Tag UNEXPECTED{"UX", 2};   // <id> <file>
+// Version 3, right before its UX: <type>TAB<message>, both escaped; the message is what()
+// of a std::exception, empty for anything else.
+constexpr Tag EXCEPTION_TYPE{"UD", TEXT_FIELD};
 constexpr Tag COMMENT{"CO", 2};      // <id> <file>
 
 constexpr Tag PRINT_START{"PS", 2};           // <id> <file>
@@ -66,6 +69,12 @@ constexpr const char* NOT_JUDGED = "n";
 // <object> <state id> <file>
 constexpr Tag STATE{"SS", 3}, TRANSITION{"ST", 3}, ILLEGAL_TRANSITION{"SI", 3},
     MULTIPLE_TRANSITIONS{"SM", 3};
+// Version 3. <object>: an object with UML states begins or ends at that address (its
+// constructor starts, its destructor ended): the next state record there is a new object.
+constexpr Tag OBJECT_LIFETIME{"SO", 1};
+// Version 3, right before an SI or SM: <method>, escaped, the public call after which the
+// object's state was judged.
+constexpr Tag FAULT_METHOD{"SF", TEXT_FIELD};
 
 // <signal>, in decimal. Without isolation the last record; under isolation the process
 // that waited at the case start writes it and the run goes on (the case's XT follows).
@@ -82,6 +91,9 @@ constexpr const char* RUNS = "r";
 constexpr const char* NOT_SELECTED = "s";
 constexpr const char* OTHER_SHARD = "h";
 constexpr Tag EXIT_CALL{"EXITCALL", 0};
+// Version 3, right before each XC, XS and XT: <microseconds> since its EC, ES or ET, by a
+// monotonic clock.
+constexpr Tag ELAPSED{"TM", 1};
 constexpr Tag END{"END", 1};           // <status>
 
 // The fields after a record's tag as the reader splits them: TEXT_FIELD is one.

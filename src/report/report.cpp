@@ -6,6 +6,7 @@
 // Each record goes to the handler its tag names in EVENTS, after its fields were counted.
 #include "report/report.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <deque>
@@ -120,6 +121,7 @@ struct Frame {
     std::vector<std::string> details;
     std::string verdict;  // "TIMED OUT", "CRASHED"; "" while it may pass or fail
     std::string again;    // the dynamic file that ran this case before; "" when none did
+    long long micros = -1;  // from the TM before its end; -1 unknown
 };
 
 struct Counts {
@@ -154,7 +156,21 @@ struct Shared {
     bool several = false;     // more than one file: each gets a heading
     bool failed = false;      // a run did not finish, or failed outside any TEST CASE
     std::string reading;      // the dynamic file being read
+    ClassTimes class_times;   // TEST CLASS name -> microseconds, over every file
+    std::vector<std::pair<long long, std::string>> slow;  // cases over SLOW: time, line
 };
+
+// A case's time is shown from this many microseconds on: quicker ones would make every
+// report differ from the last for nothing.
+constexpr long long SLOW = 10000;
+constexpr std::size_t SLOWEST_SHOWN = 5;
+
+// A file of version 3 without END: killed, or its writes failed (the driver said so).
+constexpr const char* INCOMPLETE =
+    "the dynamic file is incomplete (the driver was stopped from outside, or could not write it "
+    "all)";
+
+std::string milliseconds(long long micros) { return std::to_string(micros / 1000) + " ms"; }
 
 // A TEST CASE of the plan: its case in the merge, and what the driver was to do with it.
 struct PlanEntry {
@@ -451,7 +467,7 @@ private:
 
     void print_case(const Frame& c, const char* verdict) {
         out_ << indent() << "TEST CASE " << c.name << " (" << c.result->location << "): " << verdict
-             << "\n";
+             << (shows_time(c) ? " (" + milliseconds(c.micros) + ")" : "") << "\n";
         for (const std::string& d : c.details)
             out_ << indent() << "  " << d << "\n";
     }
@@ -469,8 +485,39 @@ private:
             return bad("the end of a " + std::string(row.what) + " that was not entered");
         Frame c = std::move(stack_.back());
         stack_.pop_back();
+        if (elapsed_ >= 0 && c.kind != PROC && c.kind != STUB)
+            time_frame(c);
+        elapsed_ = -1;
         if (c.result)
             close_case(c);
+        return true;
+    }
+
+    // The TM before a class, suite or case end: into the results and the slowest list.
+    void time_frame(Frame& c) {
+        c.micros = elapsed_;
+        if (c.kind == TEST_CLASS) {
+            shared_.class_times[c.name] += elapsed_;
+        } else if (c.result) {
+            c.result->micros = elapsed_;
+            if (shows_time(c) && c.again.empty())
+                shared_.slow.emplace_back(
+                    elapsed_, (c.result->classname.empty() ? "" : c.result->classname + ".") +
+                                  c.name + " (" + c.result->location + ")");
+        }
+    }
+
+    // A timed-out case's time is its time-out, which its failure says already.
+    static bool shows_time(const Frame& c) {
+        return c.micros > SLOW && c.result && c.result->error != "timeout";
+    }
+
+    // TM <microseconds>: the time of the class, suite or case whose end follows.
+    bool elapsed(const EventRow& row, const Fields& f) {
+        unsigned long micros = 0;
+        if (version_ < 3 || !numbers(f, 0, 1, &micros))
+            return bad(version_ < 3 ? older(row) : row.expected);
+        elapsed_ = static_cast<long long>(micros);
         return true;
     }
 
@@ -573,7 +620,22 @@ private:
         if (!r)
             return false;
         ++counts_.unexpected;
-        fail(where + ": unexpected exception in " + r->text);
+        if (Frame* c = current_case(); c && c->result->error.empty())
+            c->result->error = exception_type_.empty() ? "exception" : exception_type_;
+        fail(where + ": unexpected exception in " + r->text + exception_);
+        exception_.clear();
+        exception_type_.clear();
+        return true;
+    }
+
+    // UD <type>TAB<message>: what the UX after it caught.
+    bool exception_type(const EventRow& row, const Fields& f) {
+        const std::size_t tab = f[0].find('\t');
+        if (version_ < 3 || tab == std::string_view::npos)
+            return bad(version_ < 3 ? older(row) : row.expected);
+        exception_type_ = trace::unescape(f[0].substr(0, tab));
+        const std::string message = trace::unescape(f[0].substr(tab + 1));
+        exception_ = ": " + exception_type_ + (message.empty() ? "" : ": " + message);
         return true;
     }
 
@@ -689,7 +751,10 @@ private:
             return false;
         e->state = e->listing->find(v[1]);
         e->name = e->state ? e->state->text : "(no state yet)";
-        auto [it, first] = objects_.try_emplace(std::make_pair(v[0], cases_.size()));
+        // Before version 3 an object is known by its address within one TEST CASE; from 3
+        // on by its address between the SO records that begin and end objects there.
+        const std::size_t life = version_ < 3 ? cases_.size() : lives_[v[0]];
+        auto [it, first] = objects_.try_emplace(std::make_pair(v[0], life));
         if (first)
             it->second.number = static_cast<long>(objects_.size());
         e->object = &it->second;
@@ -719,7 +784,24 @@ private:
         ++counts_.contracts_failed;
         e.object->path += (e.object->path.empty() ? "" : " -> ") + std::string(mark);
         fail(where + ": " + row.what + " from " + e.name + " of object " +
-             std::to_string(e.object->number));
+             std::to_string(e.object->number) +
+             (fault_method_.empty() ? "" : " after " + fault_method_));
+        fault_method_.clear();
+        return true;
+    }
+
+    // SO <object>: an object begins or ends there; SF <method>: the call before SI or SM.
+    bool lifetime(const EventRow& row, const Fields& f) {
+        unsigned long object = 0;
+        if (version_ < 3 || !numbers(f, 0, 1, &object))
+            return bad(version_ < 3 ? older(row) : row.expected);
+        ++lives_[object];
+        return true;
+    }
+    bool fault_method(const EventRow& row, const Fields& f) {
+        if (version_ < 3)
+            return bad(older(row));
+        fault_method_ = trace::unescape(f[0]);
         return true;
     }
     bool illegal(const EventRow& row, const Fields& f) { return state_fault(row, f, "(illegal)"); }
@@ -762,6 +844,10 @@ private:
 
     static std::string newer(const EventRow& row) {
         return "record `" + std::string(row.tag.name) + "' in a dynamic file of version 1";
+    }
+    std::string older(const EventRow& row) const {
+        return "record `" + std::string(row.tag.name) + "' in a dynamic file of version " +
+               std::to_string(version_);
     }
 
     // PC <index> <mark> <id> <file> <path>: a TEST CASE of the plan, in execution order.
@@ -851,6 +937,7 @@ private:
     void finish() {
         if (!ended_)
             interrupt(!stop_.empty()   ? stop_
+                      : version_ >= 3  ? INCOMPLETE
                       : version_ >= 2  ? "it was stopped from outside"
                       : truncated_     ? "the dynamic file ends in the middle of a line"
                                        : "the dynamic file ends before the run did");
@@ -886,6 +973,10 @@ private:
     std::map<std::pair<unsigned long, std::size_t>, ObjectPath> objects_;
     std::string reaction_, print_where_, last_check_, stop_;
     std::string values_, false_expression_;  // -VALUES, until the verdict they explain
+    std::string exception_, exception_type_;  // from UD, for the UX after it
+    std::string fault_method_;                // from SF, for the SI or SM after it
+    long long elapsed_ = -1;                  // from TM, for the end after it
+    std::unordered_map<unsigned long, std::size_t> lives_;  // object address -> SO records
     unsigned long reaction_owner_ = 0;
     bool reaction_open_ = false, ended_ = false, truncated_ = false, outside_failures_ = false;
 };
@@ -921,6 +1012,7 @@ const EventRow Reporter::EVENTS[] = {
     {trace::ENTER_ERROR, &Reporter::on_error, nullptr, NAMED},
     {trace::EXIT_ERROR, &Reporter::error_end, nullptr, "an id expected"},
     {trace::UNEXPECTED, &Reporter::unexpected, nullptr, NAMED},
+    {trace::EXCEPTION_TYPE, &Reporter::exception_type, nullptr, "a type and a message expected"},
     {trace::COMMENT, &Reporter::comment, nullptr, NAMED},
     {trace::PRINT_START, &Reporter::print_start, nullptr, NAMED},
     {trace::PRINT_VALUE, &Reporter::print_value, nullptr, "a printed text and value expected"},
@@ -934,6 +1026,9 @@ const EventRow Reporter::EVENTS[] = {
     {trace::TRANSITION, &Reporter::transition, nullptr, STATE},
     {trace::ILLEGAL_TRANSITION, &Reporter::illegal, "illegal transition", STATE},
     {trace::MULTIPLE_TRANSITIONS, &Reporter::ambiguous, "multiple transitions", STATE},
+    {trace::OBJECT_LIFETIME, &Reporter::lifetime, nullptr, "an object expected"},
+    {trace::FAULT_METHOD, &Reporter::fault_method, nullptr, "a method expected"},
+    {trace::ELAPSED, &Reporter::elapsed, nullptr, "a number of microseconds expected"},
     {trace::PLAN_CASE, &Reporter::plan_case, nullptr,
      "an index, a mark (r, s or h), an id, a file index and a path expected"},
     {trace::ISOLATED, &Reporter::isolated, nullptr, "nothing expected after `IS'"},
@@ -958,6 +1053,17 @@ const EventRow* Reporter::event_row(std::string_view tag) {
 
 namespace {
 
+// The cases that took longest, of those over SLOW, the slowest first.
+void print_slowest(Shared& s) {
+    if (s.slow.empty())
+        return;
+    std::stable_sort(s.slow.begin(), s.slow.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    s.text << "Slowest test cases:\n";
+    for (std::size_t i = 0; i < s.slow.size() && i < SLOWEST_SHOWN; ++i)
+        s.text << "  " << s.slow[i].second << ": " << milliseconds(s.slow[i].first) << "\n";
+}
+
 // After the last file: the cases no file ran, and the count line over every file.
 void summary(Shared& s, bool hide_unselected) {
     const std::size_t ran = s.merge.results.size();
@@ -969,6 +1075,7 @@ void summary(Shared& s, bool hide_unselected) {
         s.text << "  " << (c.classname.empty() ? "" : c.classname + ".") << c.name << " ("
                << c.location << "): " << c.skipped << "\n";
     }
+    print_slowest(s);
     const Counts& n = s.counts;
     const long cases = n.cases + skipped;
     s.text << cases << " test case" << (cases == 1 ? "" : "s") << ": " << n.cases - n.cases_failed
@@ -999,7 +1106,7 @@ int report_all(const ReportOptions& o, std::ostream& out, std::ostream& err, Sha
     summary(s, o.hide_unselected);
     out << s.text.str();
     std::string problem;
-    if (!o.junit.empty() && !write_junit(o.junit, s.merge.results, &problem)) {
+    if (!o.junit.empty() && !write_junit(o.junit, s.merge.results, s.class_times, &problem)) {
         err << "vexreport: " << problem << "\n";
         return 2;
     }

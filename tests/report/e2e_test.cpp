@@ -1,9 +1,12 @@
 // tests/report/e2e_test.cpp: the whole loop on small scripts (tests/report/cases/<Case>):
 // vexprepro, vexinstr, the compiler with the staged Target Package, the driver, and
 // vexreport, whose report is compared with expected.report (each read against what the
-// scripts do) and whose JUnit XML must be valid against tests/report/junit.xsd.
+// scripts do) and whose JUnit XML must be valid against tests/report/junit.xsd and, where
+// the case has one, equal to expected.junit. Times differ from run to run: the goldens
+// hold "? ms" and time="?".
 // A case's `command` file: the scripts; "status <driver> <report>" (driver: a status or
-// "crash"); optionally "flags <compiler flags>" and "same <case>" (use that case's files).
+// "crash"); optionally "flags <compiler flags>", "same <case>" (use that case's files) and
+// "slow <case>" (a TEST CASE that sleeps 50 ms: its time must show so, in both outputs).
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -12,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <sys/wait.h>
 
@@ -26,7 +30,7 @@ const std::string STAGE = VEX_STAGE_DIR;
 
 
 struct Command {
-    std::string scripts, driver_status, flags, same;
+    std::string scripts, driver_status, flags, same, slow;
     int report_status = 0;
 };
 
@@ -44,6 +48,8 @@ Command command_of(const fs::path& dir) {
             std::getline(words, c.flags);
         else if (key == "same")
             words >> c.same;
+        else if (key == "slow")
+            words >> c.slow;
     }
     return c;
 }
@@ -69,6 +75,37 @@ void expect_valid_junit(const fs::path& xml) {
                                (CASES.parent_path() / "junit.xsd").string() + "' '" + xml.string() + "'");
         EXPECT_EQ(v.status, 0) << v.text;
     }
+}
+
+// The time JUnit gives the case of that name, in seconds; -1 when it has none.
+double junit_time(const fs::path& xml, const std::string& name) {
+    QFile file(QString::fromStdString(xml.string()));
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    QXmlStreamReader reader(&file);
+    while (!reader.atEnd())
+        if (reader.readNext() == QXmlStreamReader::StartElement &&
+            reader.name() == QStringLiteral("testcase") &&
+            reader.attributes().value(QStringLiteral("name")) == QString::fromStdString(name))
+            return reader.attributes().value(QStringLiteral("time")).toDouble();
+    return -1;
+}
+
+// A case that sleeps 50 ms: at least that, and well under the ten-second bound.
+void expect_plausible_time(const fs::path& xml, const std::string& report, const std::string& name) {
+    const double seconds = junit_time(xml, name);
+    EXPECT_GE(seconds, 0.05) << name;
+    EXPECT_LT(seconds, 10.0) << name;
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(report, m, std::regex("TEST CASE " + name + " .*\\(([0-9]+) ms\\)")))
+        << report;
+    EXPECT_GE(std::stol(m[1]), 50);
+    EXPECT_NE(report.find("Slowest test cases:\n"), std::string::npos);
+}
+
+std::string masked_times(const std::string& text) {
+    return std::regex_replace(std::regex_replace(text, std::regex("[0-9]+ ms\\b"), "? ms"),
+                              std::regex("time=\"[0-9.]+\""), "time=\"?\"");
 }
 
 class Loop : public testing::TestWithParam<std::string> {};
@@ -109,10 +146,20 @@ TEST_P(Loop, ScriptsCompileRunAndReportAsExpected) {
         EXPECT_EQ(std::to_string(run.status), c.driver_status);
     const ShellOutput report = shell(cd + VEX_REPORT_BINARY " --junit results.xml run.tdf", false);
     EXPECT_EQ(report.status, c.report_status);
-    if (std::getenv("VEX_UPDATE_GOLDEN"))
-        std::ofstream(source / "expected.report", std::ios::binary) << report.text;
-    EXPECT_EQ(report.text, slurp(source / "expected.report"));
-    expect_valid_junit(fs::path(dir.path) / "results.xml");
+    const fs::path xml = fs::path(dir.path) / "results.xml";
+    const std::string junit = with_placeholders(masked_times(slurp(xml)), {{"@DIR@", dir.path}});
+    if (std::getenv("VEX_UPDATE_GOLDEN")) {
+        std::ofstream(source / "expected.report", std::ios::binary) << masked_times(report.text);
+        if (fs::exists(source / "expected.junit"))
+            std::ofstream(source / "expected.junit", std::ios::binary) << junit;
+    }
+    EXPECT_EQ(masked_times(report.text), slurp(source / "expected.report"));
+    if (fs::exists(source / "expected.junit")) {
+        EXPECT_EQ(junit, slurp(source / "expected.junit"));
+    }
+    expect_valid_junit(xml);
+    if (!c.slow.empty())
+        expect_plausible_time(xml, report.text, c.slow);
 }
 
 static std::vector<std::string> loop_cases() {

@@ -1,4 +1,4 @@
-// tests/report/merge_test.cpp: vexreport on hand-written dynamic files of version 2
+// tests/report/merge_test.cpp: vexreport on hand-written dynamic files of versions 2 and 3
 // (tests/report/runs/<Case>/*.tdf, given in name order) over the listings vexprepro makes
 // of runs/account.otd: shards merged, cases not run and why, isolated crashes and
 // timeouts, runs killed from outside, a file that cannot be used among good ones. "@SUMS@"

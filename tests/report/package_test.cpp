@@ -78,3 +78,40 @@ TEST(Package, CasesBecomeTestsOfTheirOwnAndWholeRunsSurviveCrashesAndHangs) {
               std::string::npos)
         << stopped.text;
 }
+
+// The examples as a user builds them: every JUnit file their tests write is valid against
+// the schema, one testsuite per TEST CLASS, and the purposely failing account test has
+// its contract violation as a failure.
+TEST(Package, TheExamplesWriteValidJUnit) {
+    if (shell("command -v xmllint").status != 0)
+        GTEST_SKIP() << "xmllint is not installed";
+    TempDir dir;
+    const std::string prefix = dir.path + "/prefix", build = dir.path + "/build";
+    const std::string cmake = shell_quoted(VEX_CMAKE_COMMAND);
+    const ShellOutput built = shell(
+        cmake + " --install " + shell_quoted(VEX_BUILD_DIR) + " --prefix " +
+        shell_quoted(prefix) + " && " + cmake + " -S " + shell_quoted(VEX_SOURCE_DIR "/examples") +
+        " -B " + shell_quoted(build) + " -G Ninja -DCMAKE_PREFIX_PATH=" + shell_quoted(prefix) +
+        " -DCMAKE_EXE_LINKER_FLAGS=" + shell_quoted(VEX_TEST_LINK_FLAGS) + " && " + cmake +
+        " --build " + shell_quoted(build));
+    ASSERT_EQ(built.status, 0) << built.text;
+    const ShellOutput ran = shell("cd " + shell_quoted(build) + " && " +
+                                  shell_quoted(VEX_CTEST_COMMAND) + " --output-on-failure");
+    EXPECT_NE(ran.status, 0) << "the account test fails on purpose:\n" << ran.text;
+    int files = 0;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(build))
+        if (e.path().string().size() > 10 &&
+            e.path().string().substr(e.path().string().size() - 10) == ".junit.xml") {
+            ++files;
+            const ShellOutput v = shell("xmllint --noout --schema " +
+                                        shell_quoted(VEX_SOURCE_DIR "/tests/report/junit.xsd") +
+                                        " " + shell_quoted(e.path().string()));
+            EXPECT_EQ(v.status, 0) << e.path() << ":\n" << v.text;
+            if (e.path().filename() == "account.junit.xml") {
+                EXPECT_NE(slurp(e.path().string()).find("<failure message=\"account.otc:"),
+                          std::string::npos)
+                    << slurp(e.path().string());
+            }
+        }
+    EXPECT_EQ(files, 2) << "one JUnit file per test (arithmetic, account)";
+}

@@ -59,6 +59,7 @@ TEST(Report, UnusableDynamicFilesAreRefusedWithTheirReasonAndNothingWritten) {
     ListedRun r;
     const std::string& head = r.head;
     const std::string v2 = "VEXTRACE 2" + head.substr(head.find('\n'));
+    const std::string v3 = "VEXTRACE 3" + head.substr(head.find('\n'));
     const std::string PLAN = "t.tdf:4: an index, a mark (r, s or h), an id, a file index and a path "
                              "expected";
     const std::string ots = "./suite.otd01.ots";
@@ -67,8 +68,8 @@ TEST(Report, UnusableDynamicFilesAreRefusedWithTheirReasonAndNothingWritten) {
     };
     const Case cases[] = {
         {"", "`t.tdf' is empty"},
-        {"\x7f" "ELF\x01\x02 binary", "`t.tdf' is not a dynamic file of version 1 to 2"},
-        {"VEXTRACE 3\n", "`t.tdf' is not a dynamic file of version 1 to 2"},
+        {"\x7f" "ELF\x01\x02 binary", "`t.tdf' is not a dynamic file of version 1 to 3"},
+        {"VEXTRACE 4\n", "`t.tdf' is not a dynamic file of version 1 to 3"},
         {head + "ZZ 1 2\n", "t.tdf:4: unknown record `ZZ'"},
         {head + "ET 3 0\n",
          "t.tdf:4: an id and a file index expected, for the component and its caller"},
@@ -111,6 +112,14 @@ TEST(Report, UnusableDynamicFilesAreRefusedWithTheirReasonAndNothingWritten) {
         {v2 + "TO 1\n", "t.tdf:4: a timeout outside any TEST CASE"},
         {v2 + "ET 3 0 6 0\nTO 1s\n", "t.tdf:5: a number of seconds expected"},
         {v2 + "IS 0\n", "t.tdf:4: nothing expected after `IS'"},
+        // The records of version 3: times, exceptions, object lifetimes, fault methods.
+        {v2 + "TM 5\n", "t.tdf:4: record `TM' in a dynamic file of version 2"},
+        {v2 + "UD int\t\n", "t.tdf:4: record `UD' in a dynamic file of version 2"},
+        {v2 + "SO 10\n", "t.tdf:4: record `SO' in a dynamic file of version 2"},
+        {v2 + "SF f()\n", "t.tdf:4: record `SF' in a dynamic file of version 2"},
+        {v3 + "TM 5s\n", "t.tdf:4: a number of microseconds expected"},
+        {v3 + "UD int\n", "t.tdf:4: a type and a message expected"},
+        {v3 + "SO\n", "t.tdf:4: an object expected"},
     };
     for (const Case& c : cases) {
         const ProcessResult p = r.run_program(c.trace);
