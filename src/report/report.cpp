@@ -507,9 +507,11 @@ private:
         }
     }
 
-    // A timed-out case's time is its time-out, which its failure says already.
+    // A timed-out case's time is its time-out, which its failure says already; a crashed
+    // one's is mostly the crash's handling (a core dump, a sanitizer's report).
     static bool shows_time(const Frame& c) {
-        return c.micros > SLOW && c.result && c.result->error != "timeout";
+        return c.micros > SLOW && c.result && c.result->error != "timeout" &&
+               c.result->error != "crash";
     }
 
     // TM <microseconds>: the time of the class, suite or case whose end follows.
