@@ -13,6 +13,7 @@
 #include <new>
 #include <fstream>
 #include <sstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -186,9 +187,9 @@ bool woven_parse(const Arguments& a, const std::vector<WovenFile>& files,
             if (f.edited && unit < changed.size())
                 changed[unit] = true;
     std::vector<std::string> units;
+    const std::set<std::string> sources = real_paths(a.weave.sources);
     for (std::size_t i = 0; i < a.weave.sources.size(); ++i)
-        if (const std::string copy =
-                copy_path(a.weave.sources[i], a.base, a.output, a.weave.sources);
+        if (const std::string copy = copy_path(a.weave.sources[i], a.base, a.output, sources);
             changed[i] && !copy.empty())
             units.push_back(copy);
     return woven_copies_parse(copies, units, woven_arguments(a), errors);

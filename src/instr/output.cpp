@@ -109,16 +109,20 @@ void put_back(const std::vector<OutputFile>& files, std::vector<Swap>& swaps) {
 
 }  // namespace
 
+std::set<std::string> real_paths(const std::vector<std::string>& files) {
+    std::set<std::string> out;
+    for (const std::string& f : files)
+        out.insert(real_path(f));
+    return out;
+}
+
 std::string copy_path(const std::string& file, const std::string& base_dir,
-                      const std::string& output_dir, const std::vector<std::string>& units) {
+                      const std::string& output_dir, const std::set<std::string>& units) {
     const fs::path real = real_path(file), output = real_path(output_dir);
     const fs::path relative = real.lexically_relative(real_path(base_dir));
     if (!relative.empty() && *relative.begin() != "..")
         return (output / relative).string();
-    for (const std::string& unit : units)
-        if (real_path(unit) == real)
-            return (output / real.filename()).string();
-    return {};
+    return units.count(real.string()) ? (output / real.filename()).string() : std::string();
 }
 
 bool place_copies(const std::vector<WovenFile>& files, const std::vector<std::string>& units,
@@ -135,10 +139,11 @@ bool place_copies(const std::vector<WovenFile>& files, const std::vector<std::st
     for (const OutputFile& o : out)  // the dependency file: any name but an input's
         check_target(o.path, inputs, {real_path(o.path)}, errors);
     const std::set<std::string> ours = written_before(output);
+    const std::set<std::string> unit_paths = real_paths(units);
     std::map<std::string, std::string> targets;  // target -> the file copied there
     std::string manifest;
     for (const WovenFile& f : files) {
-        const std::string target = copy_path(f.path, base_dir, output_dir, units);
+        const std::string target = copy_path(f.path, base_dir, output_dir, unit_paths);
         if (target.empty()) {
             // Headers of other projects (the Target Package itself, say) are read, not
             // copied; but what had to be changed must be written.

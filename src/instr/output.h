@@ -6,6 +6,7 @@
 // they renamed, a replaced file kept aside until the last rename succeeded, so a failed
 // rename puts back every file already replaced. Failures append to `errors`.
 #pragma once
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,11 +22,15 @@ struct OutputFile {
 // with them: a later run may replace those files and no other.
 constexpr const char* MANIFEST = ".vexinstr-written";
 
+// The real paths of `files` (symbolic links, `..' and `./' resolved).
+std::set<std::string> real_paths(const std::vector<std::string>& files);
+
 // Where the copy of `file` goes: <output_dir>/<its path relative to base_dir>; for one of
-// the `units` (the sources named on the command line) outside base_dir, such as a driver
-// generated in a build tree, <output_dir>/<its file name>; otherwise "" (not copied).
+// the `units` (real paths of the sources named on the command line) outside base_dir,
+// such as a driver generated in a build tree, <output_dir>/<its file name>; otherwise ""
+// (not copied).
 std::string copy_path(const std::string& file, const std::string& base_dir,
-                      const std::string& output_dir, const std::vector<std::string>& units);
+                      const std::string& output_dir, const std::set<std::string>& units);
 
 // The copies at their copy_path, appended to `out` with the manifest. A plain copy that
 // has none is left out; an instrumented one is an error, as are two files with one
